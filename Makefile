@@ -1,0 +1,32 @@
+# Thin wrapper over CMake. The engine binary is always build/quill.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CTEST_ARGS ?= --output-on-failure -j $(JOBS)
+
+.PHONY: all build run test sanitize tsan clean
+
+all: build
+
+build:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/quill
+
+test: build
+	cd build && ctest $(CTEST_ARGS)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer build of everything, then every test.
+sanitize:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest $(CTEST_ARGS) -E 'Slow'
+
+# ThreadSanitizer build; runs the tests that drive the engine's two threads.
+tsan:
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TSAN=ON >/dev/null
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest $(CTEST_ARGS) -R 'Protocol|Threads'
+
+clean:
+	rm -rf build build-asan build-tsan build-windows

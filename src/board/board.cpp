@@ -1,0 +1,52 @@
+// Storage of the position stack and its companions, the hash keys and the
+// initial position.
+#include "board/board.h"
+
+#include <cstring>
+
+PlyPosition PositionStack[MaxPly];
+Move MoveList[MaxPly][MoveListCapacity];
+uint8_t CheckerSquare[MaxPly];
+uint8_t BareKing[MaxPly];
+int8_t RepStatus[MaxPly];
+LastMoveRecord LastMove[MaxPly];
+GameHistoryRecord GameHistory[HistoryRecords];
+KeyPair ZobristKeys[65][13];
+uint32_t SideKey[2];
+
+namespace {
+// The engine's own 32-bit linear congruential generator. It starts from 0 and
+// is never seeded, so the keys are the same in every run.
+uint32_t RandomState = 0;
+uint32_t NextRandom() {
+    RandomState = RandomState * 134775813u + 1u;
+    return RandomState;
+}
+}  // namespace
+
+void InitZobristKeys() {
+    RandomState = 0;
+    for (int sq = 1; sq <= 64; ++sq) {
+        for (int piece = 1; piece <= 12; ++piece) {
+            ZobristKeys[sq][piece].Lo = NextRandom();
+            ZobristKeys[sq][piece].Hi = NextRandom();
+        }
+    }
+    SideKey[0] = NextRandom();
+    SideKey[1] = NextRandom();
+    while (SideKey[1] == SideKey[0]) SideKey[1] = NextRandom();
+}
+
+void SetStartPosition() {
+    PlyPosition& p = PositionStack[0];
+    std::memcpy(p.Board, StartBoard, sizeof p.Board);
+    p.SideToMove = White;
+    p.HalfmoveClock = 0;
+    p.EpFile = 0;
+    for (auto& right : p.CastleRights) right = 1;
+}
+
+int ComputeStateCode(const PlyPosition& p) {
+    return p.EpFile + 9 * p.CastleRights[0] + 18 * p.CastleRights[1] + 36 * p.CastleRights[2] +
+           72 * p.CastleRights[3] + 144 * p.SideToMove;
+}

@@ -1,0 +1,174 @@
+// The position representation shared by every part of the engine: squares,
+// pieces, moves, the per-ply position stack and its companion tables, the
+// game history, the hash keys and the constant board tables.
+#pragma once
+
+#include <cstdint>
+
+// Squares 1..64 (a1 = 1, h1 = 8, a2 = 9, ..., h8 = 64); 0 = no square.
+using Square = uint8_t;
+// 0 = white, 1 = black.
+using Side = int32_t;
+// 0 empty, 1..6 white pawn..king, 7..12 black pawn..king.
+using PieceCode = uint8_t;
+
+constexpr Side White = 0;
+constexpr Side Black = 1;
+
+constexpr PieceCode Empty = 0;
+constexpr PieceCode WhitePawn = 1, WhiteKnight = 2, WhiteBishop = 3, WhiteRook = 4, WhiteQueen = 5, WhiteKing = 6;
+constexpr PieceCode BlackPawn = 7, BlackKnight = 8, BlackBishop = 9, BlackRook = 10, BlackQueen = 11, BlackKing = 12;
+
+// A move: from-square and to-byte. A to-byte above 64 codes a promotion
+// (white: destination + 14 + 10k, black: destination + 110 + 10k, with
+// k = 0 knight, 1 bishop, 2 rook, 3 queen). From-byte 0 is the empty move.
+struct Move {
+    uint8_t From;
+    uint8_t To;
+};
+inline bool operator==(Move a, Move b) { return a.From == b.From && a.To == b.To; }
+inline bool IsEmptyMove(Move m) { return m.From == 0; }
+inline bool IsPromotion(Move m) { return m.To > 64; }
+
+// Destination square of a to-byte (the to-byte itself for ordinary moves).
+inline int DestinationOf(int toByte) {
+    if (toByte <= 64) return toByte;
+    if (toByte < 110) return toByte - 14 - 10 * ((toByte - 71) / 10);
+    return toByte - 110 - 10 * ((toByte - 111) / 10);
+}
+// Piece code a promotion to-byte turns the pawn into (0 for an ordinary move).
+inline int PromotedPiece(int toByte) {
+    if (toByte <= 64) return 0;
+    if (toByte < 110) return 2 + (toByte - 71) / 10;
+    return 8 + (toByte - 111) / 10;
+}
+
+// Sizes. MakeMove can build plies 0..83; every per-ply table covers them all.
+constexpr int MaxPly = 84;          // plies 0..83
+constexpr int MoveListCapacity = 256; // entries 1..255 usable (entry 0 unused)
+constexpr int HistoryRecords = 101;  // GameHistory records 0..100
+
+struct PlyPosition {
+    uint8_t Board[65];        // Board[1..64]; Board[0] unused and always 0
+    uint8_t CastleRights[4];  // [0] white O-O-O, [1] white O-O, [2] black O-O-O, [3] black O-O
+    int32_t EpFile;
+    int32_t HalfmoveClock;
+    int32_t SideToMove;
+    int32_t MoveCount;        // -1 = list not generated
+    int32_t Material;
+    uint32_t KeyLo;
+    uint32_t KeyHi;
+    int32_t StateCode;
+    int32_t KingSquare[2];
+};
+
+struct LastMoveRecord {
+    uint8_t MovedPiece;
+    uint8_t FromSquare;
+};
+
+struct GameHistoryRecord {
+    uint32_t KeyLo;
+    uint32_t KeyHi;
+    uint8_t MovedPiece;
+    uint8_t FromSquare;
+    int32_t Side;
+};
+
+extern PlyPosition PositionStack[MaxPly];
+extern Move MoveList[MaxPly][MoveListCapacity];  // entries numbered from 1
+extern uint8_t CheckerSquare[MaxPly];
+extern uint8_t BareKing[MaxPly];
+extern int8_t RepStatus[MaxPly];
+extern LastMoveRecord LastMove[MaxPly];
+extern GameHistoryRecord GameHistory[HistoryRecords];
+
+// Zobrist keys per square 1..64 and piece code 1..12, kept as two halves.
+struct KeyPair {
+    uint32_t Lo;
+    uint32_t Hi;
+};
+extern KeyPair ZobristKeys[65][13];
+extern uint32_t SideKey[2];
+
+// Constant tables, computed at compile time.
+struct BoardGeometry {
+    uint8_t File[65];
+    uint8_t Rank[65];
+    uint8_t Knight[65][8];  // 0-terminated when shorter than 8
+    uint8_t King[65][8];
+};
+
+constexpr BoardGeometry BuildBoardGeometry() {
+    BoardGeometry t{};
+    // Knight steps (file, rank) in the order of the offsets -17, +15, -15, +17, -10, +6, -6, +10.
+    constexpr int knightDf[8] = {-1, -1, +1, +1, -2, -2, +2, +2};
+    constexpr int knightDr[8] = {-2, +2, -2, +2, -1, +1, -1, +1};
+    // King steps in the order -1, -9, +7, +1, -7, +9, -8, +8.
+    constexpr int kingDf[8] = {-1, -1, -1, +1, +1, +1, 0, 0};
+    constexpr int kingDr[8] = {0, -1, +1, 0, -1, +1, -1, +1};
+    for (int s = 1; s <= 64; ++s) {
+        int f = (s - 1) % 8 + 1, r = (s - 1) / 8 + 1;
+        t.File[s] = static_cast<uint8_t>(f);
+        t.Rank[s] = static_cast<uint8_t>(r);
+        int n = 0;
+        for (int i = 0; i < 8; ++i) {
+            int nf = f + knightDf[i], nr = r + knightDr[i];
+            if (nf >= 1 && nf <= 8 && nr >= 1 && nr <= 8) t.Knight[s][n++] = static_cast<uint8_t>((nr - 1) * 8 + nf);
+        }
+        n = 0;
+        for (int i = 0; i < 8; ++i) {
+            int nf = f + kingDf[i], nr = r + kingDr[i];
+            if (nf >= 1 && nf <= 8 && nr >= 1 && nr <= 8) t.King[s][n++] = static_cast<uint8_t>((nr - 1) * 8 + nf);
+        }
+    }
+    return t;
+}
+inline constexpr BoardGeometry Geometry = BuildBoardGeometry();
+
+inline constexpr const auto& FileOf = Geometry.File;          // square -> 1..8
+inline constexpr const auto& RankOf = Geometry.Rank;          // square -> 1..8
+inline constexpr const auto& KnightTargets = Geometry.Knight;
+inline constexpr const auto& KingTargets = Geometry.King;
+
+// Side of a piece code; 200 for an empty square (equal to neither side).
+inline constexpr uint8_t ColourOf[13] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
+
+inline constexpr uint8_t StartBoard[65] = {
+    0,
+    4, 2, 3, 5, 6, 3, 2, 4,
+    1, 1, 1, 1, 1, 1, 1, 1,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    7, 7, 7, 7, 7, 7, 7, 7,
+    10, 8, 9, 11, 12, 9, 8, 10};
+
+inline constexpr int32_t PieceValue[13] = {0, 100, 325, 325, 500, 975, 0, -100, -325, -325, -500, -975, 0};
+
+// 1 in the corners up to 5 in the centre; indexed by square (rank 1 first).
+inline constexpr uint8_t KingCentreTable[65] = {
+    0,
+    1, 2, 2, 2, 2, 2, 2, 1,
+    2, 3, 3, 3, 3, 3, 3, 2,
+    2, 3, 4, 4, 4, 4, 3, 2,
+    2, 3, 4, 5, 5, 4, 3, 2,
+    2, 3, 4, 5, 5, 4, 3, 2,
+    2, 3, 4, 4, 4, 4, 3, 2,
+    2, 3, 3, 3, 3, 3, 3, 2,
+    1, 2, 2, 2, 2, 2, 2, 1};
+
+// Fills ZobristKeys and SideKey from the engine's fixed generator.
+void InitZobristKeys();
+// Puts the initial position into ply 0 (board, side, clock, en passant, rights).
+void SetStartPosition();
+// StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
+int ComputeStateCode(const PlyPosition& p);
+
+// Operations on the stack (defined in their own files).
+uint8_t AttackingSquare(int ply, int target, Side side);
+void GenerateMoves(int ply, bool fullList);
+void MakeMove(int ply, int entry);
+void PrepareRoot();
+bool IsRepetition(int ply);

@@ -1,0 +1,40 @@
+// Search control state shared by the input thread and the main (search)
+// thread. The values both threads touch during a search are atomics; the
+// time values and the depth limit are written by the input thread only while
+// no search runs, and the SearchRequest hand-over makes them visible.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+extern std::atomic<uint8_t> EngineRunning;   // 1 until "quit"
+extern std::atomic<int32_t> SearchState;     // 0 running, 1 deadline extended, >= 2 stopped
+extern std::atomic<uint8_t> RootMoveReady;   // the root has a move to play
+
+// Times are day counts (one millisecond is 1/86,400,000 of a day) read from
+// a monotonic clock. An infinite search has an infinite deadline.
+extern double SearchStartTime;
+extern double TimeBudget;
+extern double SearchDeadline;
+// The latest moment the clock allows: remaining time minus a safety margin.
+extern double HardDeadline;
+extern int32_t DepthLimit;
+extern int32_t StartDepth;
+extern int32_t IterationDepth;
+extern int32_t SelDepth;
+extern uint64_t NodeCount;
+// Extensions for GUIs: stop once NodeCount reaches NodeLimit (0 = none), and
+// a fixed "movetime" whose deadline is never extended.
+extern uint64_t NodeLimit;
+extern bool FixedMoveTime;
+
+constexpr double MillisecondsPerDay = 86400000.0;
+
+// Current time as a day count on a monotonic clock.
+double CurrentTime();
+
+// The deadline check of the searches: true when the search must unwind.
+bool DeadlineCheck();
+
+// Resets every control value to its start-of-process value (tests use it).
+void ResetControlState();

@@ -1,0 +1,14 @@
+// The output channel to the GUI and the log file "Log.Txt".
+#pragma once
+
+#include <string_view>
+
+// Creates or truncates "Log.Txt" in the working directory. When it cannot be
+// created, every later log write is skipped silently.
+void OpenLog();
+void CloseLog();
+// Writes one log line ending in carriage return and line feed, whole.
+void LogLine(std::string_view text);
+// Sends one line to the GUI (line feed only, one write) and logs it as
+// "Quill: " + line, except lines that contain "currmove".
+void SendLine(std::string_view line);

@@ -1,0 +1,99 @@
+// POSIX and portable implementations of the platform services.
+#include "engine/platform.h"
+
+#include <chrono>
+#include <csignal>
+#include <cerrno>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+void SetEvent(Event& e) {
+    {
+        std::lock_guard<std::mutex> guard(e.Lock);
+        e.Signalled = true;
+    }
+    e.Wake.notify_one();
+}
+
+void ResetEvent(Event& e) {
+    std::lock_guard<std::mutex> guard(e.Lock);
+    e.Signalled = false;
+}
+
+void WaitEvent(Event& e) {
+    std::unique_lock<std::mutex> guard(e.Lock);
+    e.Wake.wait(guard, [&] { return e.Signalled; });
+    e.Signalled = false;
+}
+
+void LowerThreadPriority() {
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+#elif defined(__linux__)
+    // On Linux a thread's nice value is its own; 19 is the lowest priority.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+#endif
+}
+
+void PrepareProcessIo() {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#else
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void WriteStdout(const char* data, std::size_t length) {
+#ifdef _WIN32
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), data, static_cast<DWORD>(length), &written, nullptr);
+#else
+    // One write call carries the whole line; a pipe takes up to PIPE_BUF bytes atomically.
+    while (length > 0) {
+        ssize_t n = write(1, data, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;  // the GUI has gone; the line is lost
+        data += n;
+        length -= static_cast<std::size_t>(n);
+    }
+#endif
+}
+
+namespace {
+char InputBuffer[4097];
+std::size_t InputFill = 0;
+std::size_t InputPos = 0;
+}  // namespace
+
+int ReadStdinByte() {
+    if (InputPos == InputFill) {
+#ifdef _WIN32
+        DWORD n = 0;
+        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), InputBuffer, sizeof InputBuffer, &n, nullptr) || n == 0)
+            return -1;
+#else
+        ssize_t n;
+        do {
+            n = read(0, InputBuffer, sizeof InputBuffer);
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) return -1;
+#endif
+        InputFill = static_cast<std::size_t>(n);
+        InputPos = 0;
+    }
+    return static_cast<unsigned char>(InputBuffer[InputPos++]);
+}
+
+double MonotonicMilliseconds() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}

@@ -1,0 +1,45 @@
+// Start-up in its fixed order, the input thread, and the main thread's loop
+// that sleeps on SearchRequest and runs the search driver.
+#include "engine/process.h"
+
+#include <thread>
+
+#include "board/board.h"
+#include "engine/control.h"
+#include "engine/driver.h"
+#include "engine/output.h"
+#include "engine/platform.h"
+#include "engine/reader.h"
+#include "search/hash.h"
+
+void InitEngineTables() {
+    SetStartPosition();
+    InitZobristKeys();
+    InitHashTable();
+}
+
+int RunEngine() {
+    PrepareProcessIo();
+    OpenLog();
+    InitEngineTables();
+
+    ResetEvent(SearchRequest);
+    // The input thread lowers its own priority before it reads anything.
+    std::thread inputThread(InputLoop);
+
+    while (EngineRunning.load() != 0) {
+        WaitEvent(SearchRequest);
+        if (EngineRunning.load() == 0) break;
+        // A "go" always gets its search and its "bestmove", even when "stop"
+        // arrived before this thread woke up: the GUI waits for the answer.
+        if (SearchPending()) {
+            RunSearch(DepthLimit);
+            SearchFinished();
+        }
+    }
+    SearchFinished();
+
+    CloseLog();
+    inputThread.join();
+    return 0;
+}

@@ -1,0 +1,24 @@
+// The static evaluation and its per-ply cache.
+#pragma once
+
+#include <cstdint>
+
+#include "board/board.h"
+
+// Last result of Evaluate per ply and side to move; <= -32000 = not computed.
+extern int32_t EvalCache[MaxPly][2];
+// Per ply and side: a square holding a pawn the searches should look at, or 0.
+extern uint8_t LeadPawnSquare[MaxPly][2];
+// True after an Evaluate call that recognised a position nobody can win.
+extern bool DeadDrawFlag;
+
+// Static score of the position at ply, from the side to move's point of view.
+int Evaluate(int ply);
+
+// Marks both cache entries of a ply as not computed and clears its lead pawns.
+inline void ResetEvalPly(int ply) {
+    EvalCache[ply][0] = -32000;
+    EvalCache[ply][1] = -32000;
+    LeadPawnSquare[ply][0] = 0;
+    LeadPawnSquare[ply][1] = 0;
+}

@@ -1,0 +1,40 @@
+// The transposition table: one array of packed 15-byte entries, one entry
+// per slot, always replaced on store.
+#pragma once
+
+#include <cstdint>
+
+#include "board/board.h"
+
+#pragma pack(push, 1)
+struct HashEntry {
+    uint32_t CheckKey;     // the position's KeyHi
+    int16_t CheckCode;     // the position's StateCode
+    int16_t LowerBound;
+    int16_t UpperBound;
+    int8_t StoredDepth;    // remaining depth; 79 = holds at any depth; -128 = empty
+    Move PreviousBest;
+    Move BestMove;
+};
+#pragma pack(pop)
+static_assert(sizeof(HashEntry) == 15, "HashEntry must be packed into 15 bytes");
+
+extern HashEntry* HashTable;
+extern uint32_t EntryCount;
+
+// Entry count for a "Hash" value in megabytes (clamped to 1..4096).
+uint32_t EntryCountFor(int64_t megabytes);
+// Creates the start-up table of 1 megabyte (69905 entries), cleared, without a log line.
+void InitHashTable();
+// Reallocates the table for N megabytes, logs "Setze Hash auf <count>" and
+// clears it. A table that cannot be allocated leaves the previous one.
+void ResizeHashTable(int64_t megabytes);
+// Marks every entry empty.
+void ClearHashTable();
+// Slot of the position at ply: (KeyLo xor SideKey[side]) mod EntryCount.
+uint32_t HashSlot(int ply);
+// Whether an entry belongs to the position at ply.
+bool HashMatches(const HashEntry& e, int ply);
+enum class BoundKind { Lower, Upper };
+// A bound on the score of the child just made at ply, seen from its parent.
+int ChildBound(int ply, int limit, BoundKind which);

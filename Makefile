@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build run test sanitize tsan clean
+.PHONY: all build run test sanitize tsan clean windows windows-test
 
 all: build
 
@@ -27,6 +27,15 @@ tsan:
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TSAN=ON >/dev/null
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest $(CTEST_ARGS) -R 'Protocol|Threads'
+
+# 64-bit Windows build, cross-compiled with MinGW-w64: build-windows/quill.exe.
+windows:
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF >/dev/null
+	cmake --build build-windows -j $(JOBS)
+
+# The protocol tests and the executable's checks against quill.exe under Wine.
+windows-test: windows build
+	tests/run-under-wine.sh build-windows/quill.exe build $(CTEST_ARGS)
 
 clean:
 	rm -rf build build-asan build-tsan build-windows

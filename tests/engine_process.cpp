@@ -20,10 +20,25 @@ long long NowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
 }  // namespace
 
-EngineProcess::EngineProcess(const std::vector<std::string>& args, const std::string& binary) {
+std::string EngineUnderTest() {
+    std::string binary = Environment("QUILL_ENGINE_BINARY");
+    return binary.empty() ? QUILL_BINARY : binary;
+}
+
+std::string EngineWrapper() { return Environment("QUILL_ENGINE_WRAPPER"); }
+
+EngineProcess::EngineProcess(const std::vector<std::string>& args, const std::string& requested) {
     std::signal(SIGPIPE, SIG_IGN);
+    // The child changes into the temporary directory before it starts the
+    // binary, so a relative path has to be made absolute here.
+    const std::string binary = std::filesystem::absolute(requested.empty() ? EngineUnderTest() : requested).string();
+    const std::string wrapper = requested.empty() ? EngineWrapper() : "";
     char pattern[] = "/tmp/quill-test-XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
     Directory = pattern;
@@ -39,10 +54,12 @@ EngineProcess::EngineProcess(const std::vector<std::string>& args, const std::st
         close(out[1]);
         if (chdir(Directory.c_str()) != 0) _exit(127);
         std::vector<char*> argv;
+        if (!wrapper.empty()) argv.push_back(const_cast<char*>(wrapper.c_str()));
         argv.push_back(const_cast<char*>(binary.c_str()));
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        execv(binary.c_str(), argv.data());
+        if (wrapper.empty()) execv(binary.c_str(), argv.data());
+        else execvp(wrapper.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);

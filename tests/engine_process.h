@@ -8,6 +8,14 @@
 
 #include <sys/types.h>
 
+// The engine binary the tests start: QUILL_ENGINE_BINARY when it is set
+// (for example the Windows build, build-windows/quill.exe), otherwise the
+// binary built with the tests.
+std::string EngineUnderTest();
+// A program that runs the engine binary, from QUILL_ENGINE_WRAPPER (for
+// example "wine"); empty when the binary is started directly.
+std::string EngineWrapper();
+
 struct EngineProcess {
     pid_t Pid = -1;
     int ToEngine = -1;
@@ -16,8 +24,9 @@ struct EngineProcess {
     std::string Pending;  // bytes read but not yet returned as lines
     std::string AllOutput;  // every byte the engine has written so far
 
-    // Starts the engine with the given arguments (none: the UCI engine).
-    explicit EngineProcess(const std::vector<std::string>& args = {}, const std::string& binary = QUILL_BINARY);
+    // Starts the engine with the given arguments (none: the UCI engine). An
+    // empty binary means the engine under test (see EngineUnderTest).
+    explicit EngineProcess(const std::vector<std::string>& args = {}, const std::string& binary = "");
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;

@@ -1,4 +1,5 @@
-// POSIX and portable implementations of the platform services.
+// The platform services: portable where the standard library serves, with
+// POSIX and Windows branches for the rest.
 #include "engine/platform.h"
 
 #include <chrono>
@@ -6,6 +7,10 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -54,8 +59,15 @@ void PrepareProcessIo() {
 
 void WriteStdout(const char* data, std::size_t length) {
 #ifdef _WIN32
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), data, static_cast<DWORD>(length), &written, nullptr);
+    // WriteFile goes straight to the pipe, past the runtime's buffering and
+    // its text mode, so a line feed stays a single line feed.
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    while (length > 0) {
+        DWORD written = 0;
+        if (!WriteFile(out, data, static_cast<DWORD>(length), &written, nullptr) || written == 0) return;
+        data += written;
+        length -= written;
+    }
 #else
     // One write call carries the whole line; a pipe takes up to PIPE_BUF bytes atomically.
     while (length > 0) {

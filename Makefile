@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build run test sanitize tsan clean
+.PHONY: all build run test bench sanitize tsan clean
 
 all: build
 
@@ -15,6 +15,10 @@ run: build
 
 test: build
 	cd build && ctest $(CTEST_ARGS)
+
+# Evaluations per second (Google Benchmark, release build).
+bench: build
+	./build/quill_eval_bench
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of everything, then every test.
 sanitize:

@@ -24,9 +24,13 @@ TEST(HashTable, ResizeClearAndMatch) {
     ResizeHashTable(2);
     EXPECT_EQ(EntryCount, 139810u);
     for (uint32_t i = 0; i < EntryCount; i += 997) {
-        EXPECT_EQ(HashTable[i].StoredDepth, -128);
-        EXPECT_EQ(HashTable[i].CheckKey, 0u);
-        EXPECT_EQ(HashTable[i].CheckCode, -32768);
+        // Fields of the packed entries are copied out before comparing.
+        const int depth = HashTable[i].StoredDepth;
+        const uint32_t key = HashTable[i].CheckKey;
+        const int code = HashTable[i].CheckCode;
+        EXPECT_EQ(depth, -128);
+        EXPECT_EQ(key, 0u);
+        EXPECT_EQ(code, -32768);
     }
     PrepareRoot();
     const PlyPosition& p = PositionStack[0];

@@ -30,6 +30,13 @@ inline bool operator==(Move a, Move b) { return a.From == b.From && a.To == b.To
 inline bool IsEmptyMove(Move m) { return m.From == 0; }
 inline bool IsPromotion(Move m) { return m.To > 64; }
 
+// Whether a to-byte is a square (1..64) or one of the promotion codes.
+inline bool IsValidToByte(int toByte) {
+    if (toByte >= 1 && toByte <= 64) return true;
+    if (toByte >= 71 && toByte <= 108) return (toByte - 71) % 10 < 8;
+    if (toByte >= 111 && toByte <= 148) return (toByte - 111) % 10 < 8;
+    return false;
+}
 // Destination square of a to-byte (the to-byte itself for ordinary moves).
 inline int DestinationOf(int toByte) {
     if (toByte <= 64) return toByte;
@@ -172,3 +179,6 @@ void GenerateMoves(int ply, bool fullList);
 void MakeMove(int ply, int entry);
 void PrepareRoot();
 bool IsRepetition(int ply);
+// After MakeMove built ply from ply - 1: false when the move left the mover's
+// king attacked or castled out of check.
+bool MoveWasLegal(int ply);

@@ -1,23 +1,29 @@
 // MoveText: a Move as UCI coordinate text, with the promotion letter.
 #include "engine/movetext.h"
 
+namespace {
+void PutSquare(char* out, int square) {
+    out[0] = static_cast<char>('a' + (square - 1) % 8);
+    out[1] = static_cast<char>('1' + (square - 1) / 8);
+}
+}  // namespace
+
 std::string SquareName(int square) {
-    std::string name(2, ' ');
-    name[0] = static_cast<char>('a' + (square - 1) % 8);
-    name[1] = static_cast<char>('1' + (square - 1) / 8);
-    return name;
+    char name[2];
+    PutSquare(name, square);
+    return std::string(name, 2);
 }
 
 std::string MoveText(Move move) {
-    if (move.From < 1 || move.From > 64 || move.To == 0) return " 0000";
-    std::string text = " " + SquareName(move.From);
     int to = move.To;
-    if (to <= 64) return text + SquareName(to);
-    static constexpr char Letters[4] = {'n', 'b', 'r', 'q'};
-    int piece = PromotedPiece(to);           // 2..5 white, 8..11 black
+    // The empty move, and to-bytes that no move carries, read as the null move.
+    if (move.From < 1 || move.From > 64 || !IsValidToByte(to)) return " 0000";
     int destination = DestinationOf(to);
-    if (to > 148 || destination < 1 || destination > 64) return " 0000";  // no move carries such a byte
-    text += SquareName(destination);
-    text += Letters[(piece - 2) % 6];
-    return text;
+    static constexpr char Letters[4] = {'n', 'b', 'r', 'q'};
+    char text[6] = {' '};
+    PutSquare(text + 1, move.From);
+    PutSquare(text + 3, destination);
+    if (to <= 64) return std::string(text, 5);
+    text[5] = Letters[(PromotedPiece(to) - 2) % 6];  // 2..5 white, 8..11 black
+    return std::string(text, 6);
 }

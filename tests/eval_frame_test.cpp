@@ -159,3 +159,25 @@ TEST(EvalFrame, MaterialTermsIncludingTheQueenRuleThatIsNoMirror) {
     EXPECT_EQ(OwnPawnMaterialTerms(e, White), 6 * 1 * 3 - 12 * 1 * 3);
     EXPECT_EQ(OwnPawnMaterialTerms(e, Black), -(6 * 1 * 3 - 12 * 1 * 3));
 }
+
+TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
+    SetupOrFail(StartFen);
+    GenerateMoves(0, true);
+    auto entryOf = [](int from, int to) {
+        for (int n = 1; n <= PositionStack[0].MoveCount; ++n)
+            if (MoveList[0][n].From == from && MoveList[0][n].To == to) return n;
+        return 0;
+    };
+    const int e2e4 = entryOf(13, 29), b1c3 = entryOf(2, 19);
+    ASSERT_NE(e2e4, 0);
+    ASSERT_NE(b1c3, 0);
+    MakeMove(1, e2e4);
+    const int afterE4 = Evaluate(1);
+    MakeMove(1, b1c3);
+    const int afterNc3 = Evaluate(1);
+    // The same board placed on a fresh ply gives the same score: nothing of
+    // the first move's evaluation survived in ply 1.
+    evaltest::PlaceBoard(5, PositionStack[1].Board, Black);
+    EXPECT_EQ(afterNc3, Evaluate(5));
+    EXPECT_NE(afterE4, afterNc3);
+}

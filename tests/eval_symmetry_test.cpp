@@ -92,7 +92,7 @@ void RandomBoard(std::mt19937& rng, uint8_t board[65]) {
         const int t = type(rng) + 1;
         const Side side = std::uniform_int_distribution<int>(0, 1)(rng);
         const int code = 6 * side + t;
-        if (placed[code] >= (t == 1 ? 8 : 3)) continue;
+        if (placed[code] >= (t == 1 ? 8 : t == 5 ? 1 : 3)) continue;
         ++placed[code];
         board[t == 1 ? randomSquare(9, 56) : randomSquare(1, 64)] = static_cast<uint8_t>(code);
     }
@@ -135,6 +135,56 @@ TEST(EvalSymmetry, MirroredPositionsScoreAlikeOutsideTheNonMirrorRules) {
     EXPECT_LT(excluded, 500);
     EXPECT_GT(deadDraws, 5);
     EXPECT_GT(marked, 100);
+}
+
+TEST(EvalSymmetry, PositionsFromRandomGamesScoreLikeTheirMirrors) {
+    // Random legal games from a few starting positions; every position met is
+    // compared with its mirror, placed on a spare ply.
+    const char* const starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "4k3/pp3p2/8/3P4/8/8/PPP2P2/4K3 b - - 0 1",
+        "2b1k3/8/8/8/8/8/3B4/4K3 w - - 0 1",
+    };
+    constexpr int MirrorPly = 82;
+    std::mt19937 rng(77u);
+    int compared = 0;
+    uint8_t mirrored[65];
+    for (const char* fen : starts) {
+        for (int game = 0; game < 6; ++game) {
+            evaltest::SetupOrFail(fen);
+            for (int ply = 0; ply < 60; ++ply) {
+                GenerateMoves(ply, true);
+                const int count = PositionStack[ply].MoveCount;
+                if (count <= 0) break;
+                // Try the moves from a random entry on until one is legal.
+                const int first = std::uniform_int_distribution<int>(1, count)(rng);
+                bool made = false;
+                for (int k = 0; k < count && !made; ++k) {
+                    MakeMove(ply + 1, (first - 1 + k) % count + 1);
+                    made = MoveWasLegal(ply + 1);
+                }
+                if (!made) break;
+                const PlyPosition& p = PositionStack[ply + 1];
+                CheckerSquare[ply + 1] = AttackingSquare(ply + 1, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+                if (!NonMirrorRule(p.Board, p.SideToMove).empty()) continue;
+                MirrorBoard(p.Board, mirrored);
+                PlaceBoard(MirrorPly, mirrored, 1 - p.SideToMove);
+                ASSERT_EQ(PositionStack[MirrorPly].Material, -p.Material);
+                const int score = Evaluate(ply + 1);
+                const bool dead = DeadDrawFlag;
+                ASSERT_EQ(score, Evaluate(MirrorPly)) << fen << " game " << game << " ply " << ply + 1;
+                ASSERT_EQ(dead, DeadDrawFlag);
+                for (Side side = White; side <= Black; ++side) {
+                    const int lead = LeadPawnSquare[ply + 1][side];
+                    ASSERT_EQ(lead == 0 ? 0 : MirrorSquare(lead), LeadPawnSquare[MirrorPly][1 - side]);
+                }
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, 1000);
 }
 
 TEST(EvalSymmetry, TheExcludedRulesReallyBreakTheMirror) {

@@ -229,6 +229,13 @@ TEST(EvalPawns, UnstoppableTestAgainstAKnightIsNoMirror) {
     EXPECT_EQ(e.passerFile[White], 0);
 }
 
+namespace {
+int DangerToKingOfRoot(Side side) {
+    EvalScan e = CensusOfRoot();
+    return KingDanger(e, side);
+}
+}  // namespace
+
 TEST(EvalKingSafety, OpenLinesAroundTheKing) {
     // Ke1 with c1, d1, f1, g1, e2, e3 empty and no e-pawn; Black queen e5 and
     // rook: 5 + 5 + 5 + (1 + 1 + 2) = 19, the queen 4 ranks away: doubled.
@@ -241,30 +248,30 @@ TEST(EvalKingSafety, OpenLinesAroundTheKing) {
 
     // The queen within 3 ranks and files: multiplied by 4.
     SetupOrFail("4k2r/8/8/8/4q3/8/8/4K3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), White), 19 * 4);
+    EXPECT_EQ(DangerToKingOfRoot(White), 19 * 4);
     // The castled king behind its pawns with a rook on f1: no danger.
     SetupOrFail("3qk2r/8/8/8/8/8/5PPP/5RK1 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), White), 0);
+    EXPECT_EQ(DangerToKingOfRoot(White), 0);
     // A queen alone is enough: 5 + 5 + 5 + (1 + 0 + 2) = 18, doubled.
     SetupOrFail("4k3/8/8/4q3/8/8/8/4K3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), White), 36);
+    EXPECT_EQ(DangerToKingOfRoot(White), 36);
     // Rook and knight without a queen: computed, never multiplied.
     SetupOrFail("4k3/8/8/4n3/8/8/8/r3K3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), White), 18);
+    EXPECT_EQ(DangerToKingOfRoot(White), 18);
     // A single rook: not computed.
     SetupOrFail("4k3/8/8/8/8/8/8/r3K3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), White), 0);
+    EXPECT_EQ(DangerToKingOfRoot(White), 0);
     // The black king on e8 against two white rooks: up is off limits (rank
     // 8), down, right and left 5 each, pawnless file 0 + 2 + 2.
     SetupOrFail("1n2k3/8/8/8/8/8/8/R3K2R w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), Black), 19);
+    EXPECT_EQ(DangerToKingOfRoot(Black), 19);
     // Near the edge: on g7 neither up (rank 7) nor right (file g) counts;
     // down g6, g5: 5; left f7, e7: 5; pawnless g-file 1 + 0 + 2; the queen
     // on d1 is far: doubled.
     SetupOrFail("8/6k1/8/8/8/8/8/3QK3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), Black), 2 * (5 + 5 + 3));
+    EXPECT_EQ(DangerToKingOfRoot(Black), 2 * (5 + 5 + 3));
     // On b6: up b7 only (rank 6): 2; down 5; right 5; left impossible (file
     // b); pawnless 3; doubled.
     SetupOrFail("8/8/1k6/8/8/8/8/3QK3 w - - 0 1");
-    EXPECT_EQ(KingDanger(CensusOfRoot(), Black), 2 * (2 + 5 + 5 + 3));
+    EXPECT_EQ(DangerToKingOfRoot(Black), 2 * (2 + 5 + 5 + 3));
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests that start the engine against the Windows build under Wine:
-# the protocol tests and the checks of the executable (version resource,
-# imported DLLs).
+# the protocol tests, the perft command-line mode and the checks of the
+# executable (version resource, imported DLLs).
 # Usage: tests/run-under-wine.sh QUILL_EXE TEST_BUILD_DIR [CTEST ARGS...]
 set -euo pipefail
 exe=$(realpath "$1")
@@ -32,4 +32,5 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
 cd "$build"
-QUILL_ENGINE_WRAPPER=wine QUILL_ENGINE_BINARY="$exe" ctest "$@" -R '^(Protocol|WindowsBuild)\.'
+QUILL_ENGINE_WRAPPER=wine QUILL_ENGINE_BINARY="$exe" ctest "$@" \
+  -R '^(Protocol|WindowsBuild)\.|^Perft\.CommandLine'

@@ -4,9 +4,12 @@
 
 #include "engine/eval_command.h"
 #include "engine/perft.h"
+#include "engine/platform.h"
 #include "engine/process.h"
 
 int main(int argc, char** argv) {
+    // Every mode writes lines that end in a single line feed, on Windows too.
+    PrepareProcessIo();
     if (argc > 1 && std::strcmp(argv[1], "perft") == 0) return PerftCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "eval") == 0) return EvalCommand(argc, argv);
     return RunEngine();

@@ -2,10 +2,10 @@
 // argument can name a command-line mode instead.
 #include <cstring>
 
+#include "engine/bench.h"
 #include "engine/process.h"
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
+    if (argc > 1 && std::strcmp(argv[1], "bench") == 0) return BenchCommand(argc, argv);
     return RunEngine();
 }

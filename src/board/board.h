@@ -179,3 +179,6 @@ void GenerateMoves(int ply, bool fullList);
 void MakeMove(int ply, int entry);
 void PrepareRoot();
 bool IsRepetition(int ply);
+// After MakeMove built ply from ply - 1: false when the move left the mover's
+// king attacked or castled out of check.
+bool MoveWasLegal(int ply);

@@ -1,0 +1,15 @@
+// MoveWasLegal: the searches' test of a move just made.
+#include "board/board.h"
+
+bool MoveWasLegal(int ply) {
+    const PlyPosition& p = PositionStack[ply];
+    const Side mover = 1 - p.SideToMove;
+    if (AttackingSquare(ply, p.KingSquare[mover], p.SideToMove) != 0) return false;
+    // Castling out of check: the king moved two squares from a checked position.
+    const LastMoveRecord& last = LastMove[ply];
+    if (CheckerSquare[ply - 1] != 0 && last.MovedPiece == 6 * mover + 6) {
+        const int to = p.KingSquare[mover];
+        if (to - last.FromSquare == 2 || last.FromSquare - to == 2) return false;
+    }
+    return true;
+}

@@ -1,0 +1,112 @@
+// MakeMove: copies the record of ply - 1 into ply and plays one move of the
+// ply - 1 move list on the copy, keeping material, key halves, king squares,
+// castling rights, en-passant file, clock and state code up to date.
+#include <cstring>
+
+#include "board/board.h"
+#include "eval/evaluate.h"
+
+namespace {
+
+inline void Toggle(PlyPosition& p, int square, int piece) {
+    p.KeyLo ^= ZobristKeys[square][piece].Lo;
+    p.KeyHi ^= ZobristKeys[square][piece].Hi;
+}
+
+}  // namespace
+
+void MakeMove(int ply, int entry) {
+    BareKing[ply] = 0;
+    ResetEvalPly(ply);
+
+    const PlyPosition& parent = PositionStack[ply - 1];
+    PlyPosition& p = PositionStack[ply];
+    std::memcpy(&p, &parent, sizeof p);
+
+    p.HalfmoveClock += 1;
+    p.EpFile = 0;
+
+    const Move move = MoveList[ply - 1][entry];
+    const int f = move.From;
+    const int b = move.To;
+    const Side s = p.SideToMove;
+    const int piece = p.Board[f];
+    LastMove[ply] = LastMoveRecord{static_cast<uint8_t>(piece), static_cast<uint8_t>(f)};
+
+    const int t = DestinationOf(b);
+    const int promoted = PromotedPiece(b);
+
+    // Castling rights go with the squares, whatever piece leaves or arrives.
+    switch (f) {
+        case 1: p.CastleRights[0] = 0; break;
+        case 5: p.CastleRights[0] = 0; p.CastleRights[1] = 0; break;
+        case 8: p.CastleRights[1] = 0; break;
+        case 57: p.CastleRights[2] = 0; break;
+        case 61: p.CastleRights[2] = 0; p.CastleRights[3] = 0; break;
+        case 64: p.CastleRights[3] = 0; break;
+        default: break;
+    }
+    switch (t) {
+        case 1: p.CastleRights[0] = 0; break;
+        case 8: p.CastleRights[1] = 0; break;
+        case 57: p.CastleRights[2] = 0; break;
+        case 64: p.CastleRights[3] = 0; break;
+        default: break;
+    }
+
+    const int ownPawn = 6 * s + 1, ownKing = 6 * s + 6;
+    if (piece == ownKing) p.KingSquare[s] = t;
+
+    Toggle(p, f, piece);
+
+    if (piece == ownPawn) {
+        p.HalfmoveClock = 0;
+        if (promoted != 0) {
+            p.Material += PieceValue[promoted] - PieceValue[piece];
+            p.Board[f] = static_cast<uint8_t>(promoted);
+        } else if (t - f == 16 || f - t == 16) {
+            // A double step leaves an en-passant file only when an enemy pawn
+            // stands beside the destination.
+            const int enemyPawn = 7 - 6 * s;
+            if ((FileOf[t] != 1 && p.Board[t - 1] == enemyPawn) || (FileOf[t] != 8 && p.Board[t + 1] == enemyPawn))
+                p.EpFile = FileOf[t];
+        } else if (FileOf[f] != FileOf[t] && p.Board[t] == Empty) {
+            // En passant: the captured pawn stands behind the destination.
+            const int e = s == White ? t - 8 : t + 8;
+            const int captured = p.Board[e];
+            if (captured != Empty) {
+                Toggle(p, e, captured);
+                p.Material -= PieceValue[captured];
+                p.Board[e] = Empty;
+            }
+        }
+    } else if (piece == ownKing && (t - f == 2 || f - t == 2)) {
+        const int r = t > f ? 56 * s + 8 : 56 * s + 1;
+        const int rookTo = t > f ? t - 1 : t + 1;
+        const int rook = p.Board[r];
+        if (rook != Empty) {
+            Toggle(p, r, rook);
+            Toggle(p, rookTo, rook);
+            p.Board[rookTo] = static_cast<uint8_t>(rook);
+            p.Board[r] = Empty;
+        }
+    }
+
+    const int victim = p.Board[t];
+    if (victim != Empty) {
+        p.Material -= PieceValue[victim];
+        p.HalfmoveClock = 0;
+        Toggle(p, t, victim);
+    }
+    const int arriving = p.Board[f];
+    Toggle(p, t, arriving);
+    p.Board[t] = static_cast<uint8_t>(arriving);
+    p.Board[f] = Empty;
+
+    p.SideToMove = 1 - s;
+    p.StateCode = ComputeStateCode(p);
+
+    if (p.HalfmoveClock > 100) RepStatus[ply] = 1;
+    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) RepStatus[ply] = -1;
+    else RepStatus[ply] = 0;
+}

@@ -1,0 +1,223 @@
+// GenerateMoves: the pseudo-legal moves of the side to move at a ply, in the
+// fixed board order, in one of four modes chosen from the check situation.
+#include "board/board.h"
+#include "search/tables.h"
+
+namespace {
+
+enum class GenerationMode { Full, CapturesOnly, Evasions, ContactEvasions };
+
+// Everything one generation call needs, kept together so the helpers below
+// stay small.
+struct Generation {
+    int Ply;
+    Side Us;
+    int EnemyKing;
+    int Checker;
+    GenerationMode Mode;
+    const uint8_t* Board;
+    Move* List;
+    int32_t* Count;
+    bool KingCaptured;
+};
+
+// Highest entry number a list may use (entries start at 1).
+constexpr int LastEntry = MoveListCapacity - 1;
+
+inline void Add(Generation& g, int from, int to) {
+    // More moves than the list holds cannot come from a real game position;
+    // the surplus is dropped rather than written past the list.
+    if (*g.Count >= LastEntry) return;
+    ++*g.Count;
+    g.List[*g.Count] = Move{static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
+}
+
+// The enemy king can be taken: the previous move was illegal. The list
+// becomes just that capture.
+inline void KingCapture(Generation& g, int from, int to) {
+    *g.Count = 1;
+    g.List[1] = Move{static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
+    g.KingCaptured = true;
+}
+
+inline bool QuietAllowed(const Generation& g) {
+    return g.Mode == GenerationMode::Full || g.Mode == GenerationMode::Evasions;
+}
+
+// Four promotions (knight, bishop, rook, queen) of a pawn arriving on dest.
+inline void AddPromotions(Generation& g, int from, int dest) {
+    const int base = g.Us == White ? dest + 14 : dest + 110;
+    for (int k = 0; k < 4; ++k) Add(g, from, base + 10 * k);
+}
+
+// A pawn capture towards c (already known to be on the board).
+inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
+    if (g.Checker != 0 && g.Checker != c) return;
+    const int piece = g.Board[c];
+    if (ColourOf[piece] != 1 - g.Us) return;
+    if (piece == g.EnemyKing) return KingCapture(g, from, c);
+    if (lastRank) AddPromotions(g, from, c);
+    else Add(g, from, c);
+}
+
+void PawnMoves(Generation& g, int f) {
+    const PlyPosition& p = PositionStack[g.Ply];
+    const bool white = g.Us == White;
+    // A pawn on its own last rank has no square in front; such a pawn never
+    // stands on a set-up board, but the board is not trusted blindly.
+    if (RankOf[f] == (white ? 8 : 1)) return;
+    const int t = white ? f + 8 : f - 8;
+    const bool lastRank = RankOf[t] == (white ? 8 : 1);
+
+    if (g.Mode != GenerationMode::ContactEvasions && g.Board[t] == Empty) {
+        if (lastRank) {
+            AddPromotions(g, f, t);
+        } else if (QuietAllowed(g)) {
+            Add(g, f, t);
+            const int beyond = white ? t + 8 : t - 8;
+            if (RankOf[f] == (white ? 2 : 7) && g.Board[beyond] == Empty) Add(g, f, beyond);
+        }
+    }
+    if (FileOf[t] != 1) {
+        PawnCapture(g, f, t - 1, lastRank);
+        if (g.KingCaptured) return;
+    }
+    if (FileOf[t] != 8) {
+        PawnCapture(g, f, t + 1, lastRank);
+        if (g.KingCaptured) return;
+    }
+    // En passant: EpFile names the file of the pawn that just made a double
+    // step beside this one.
+    if (p.EpFile > 0 && RankOf[t] == (white ? 6 : 3) &&
+        (g.Ply == 0 || p.SideToMove != PositionStack[g.Ply - 1].SideToMove)) {
+        if (p.EpFile == FileOf[t] + 1) Add(g, f, t + 1);
+        else if (p.EpFile == FileOf[t] - 1) Add(g, f, t - 1);
+    }
+}
+
+void KnightMoves(Generation& g, int f) {
+    for (int i = 0; i < 8; ++i) {
+        const int t = KnightTargets[f][i];
+        if (t == 0) break;
+        const int piece = g.Board[t];
+        if (piece == Empty) {
+            if (QuietAllowed(g)) Add(g, f, t);
+            continue;
+        }
+        if (g.Checker != 0 && g.Checker != t) continue;
+        if (ColourOf[piece] != 1 - g.Us) continue;
+        if (piece == g.EnemyKing) return KingCapture(g, f, t);
+        Add(g, f, t);
+    }
+}
+
+// Walks one ray of a bishop, rook or queen. Returns false after a king capture.
+bool SlideRay(Generation& g, int f, int step) {
+    int t = f;
+    for (;;) {
+        const int file = FileOf[t];
+        // Stop before leaving the board or wrapping around a side edge.
+        if ((step == 1 || step == 9 || step == -7) && file == 8) return true;
+        if ((step == -1 || step == -9 || step == 7) && file == 1) return true;
+        t += step;
+        if (t < 1 || t > 64) return true;
+        const int piece = g.Board[t];
+        if (piece == Empty) {
+            if (QuietAllowed(g)) Add(g, f, t);
+            continue;
+        }
+        if (ColourOf[piece] == g.Us) return true;
+        if (piece == g.EnemyKing) {
+            KingCapture(g, f, t);
+            return false;
+        }
+        if (g.Checker == 0 || g.Checker == t) Add(g, f, t);
+        return true;
+    }
+}
+
+void SliderMoves(Generation& g, int f, bool diagonals, bool straights) {
+    static constexpr int DiagonalSteps[4] = {9, 7, -7, -9};
+    static constexpr int StraightSteps[4] = {8, -8, 1, -1};
+    if (diagonals)
+        for (int step : DiagonalSteps)
+            if (!SlideRay(g, f, step)) return;
+    if (straights)
+        for (int step : StraightSteps)
+            if (!SlideRay(g, f, step)) return;
+}
+
+void KingMoves(Generation& g, int f) {
+    const PlyPosition& p = PositionStack[g.Ply];
+    for (int i = 0; i < 8; ++i) {
+        const int t = KingTargets[f][i];
+        if (t == 0) break;
+        const int piece = g.Board[t];
+        if (piece == Empty) {
+            if (g.Mode != GenerationMode::CapturesOnly) Add(g, f, t);
+            continue;
+        }
+        if (ColourOf[piece] != 1 - g.Us) continue;
+        if (piece == g.EnemyKing) return KingCapture(g, f, t);
+        Add(g, f, t);
+    }
+    if (g.Mode != GenerationMode::Full) return;
+    const Side them = 1 - g.Us;
+    // The castling right vouches for king and rook on their initial squares.
+    if (p.CastleRights[2 * g.Us] == 1 && f >= 4 && g.Board[f - 3] == Empty && g.Board[f - 2] == Empty &&
+        AttackingSquare(g.Ply, f - 2, them) == 0 && g.Board[f - 1] == Empty &&
+        AttackingSquare(g.Ply, f - 1, them) == 0)
+        Add(g, f, f - 2);
+    if (p.CastleRights[2 * g.Us + 1] == 1 && f <= 62 && g.Board[f + 2] == Empty &&
+        AttackingSquare(g.Ply, f + 2, them) == 0 && g.Board[f + 1] == Empty &&
+        AttackingSquare(g.Ply, f + 1, them) == 0)
+        Add(g, f, f + 2);
+}
+
+}  // namespace
+
+void GenerateMoves(int ply, bool fullList) {
+    PlyPosition& p = PositionStack[ply];
+    BareKing[ply] = 1;
+    p.MoveCount = 0;
+    VerifiedCount[ply] = 0;
+
+    Generation g{};
+    g.Ply = ply;
+    g.Us = p.SideToMove;
+    g.EnemyKing = 12 - 6 * g.Us;
+    g.Checker = CheckerSquare[ply];
+    g.Board = p.Board;
+    g.List = MoveList[ply];
+    g.Count = &p.MoveCount;
+    g.KingCaptured = false;
+
+    if (g.Checker == 0) {
+        g.Mode = fullList ? GenerationMode::Full : GenerationMode::CapturesOnly;
+    } else {
+        const int checkerPiece = p.Board[g.Checker];
+        const int king = p.KingSquare[g.Us];
+        const bool knight = checkerPiece == WhiteKnight || checkerPiece == BlackKnight;
+        const bool adjacent = king >= 1 && king <= 64 &&
+                              FileOf[g.Checker] - FileOf[king] <= 1 && FileOf[king] - FileOf[g.Checker] <= 1 &&
+                              RankOf[g.Checker] - RankOf[king] <= 1 && RankOf[king] - RankOf[g.Checker] <= 1;
+        g.Mode = knight || adjacent ? GenerationMode::ContactEvasions : GenerationMode::Evasions;
+    }
+
+    for (int f = 1; f <= 64; ++f) {
+        const int piece = p.Board[f];
+        if (ColourOf[piece] != g.Us) continue;
+        const int type = piece - 6 * g.Us;
+        if (type != 6) BareKing[ply] = 0;
+        switch (type) {
+            case 1: PawnMoves(g, f); break;
+            case 2: KnightMoves(g, f); break;
+            case 3: SliderMoves(g, f, true, false); break;
+            case 4: SliderMoves(g, f, false, true); break;
+            case 5: SliderMoves(g, f, true, true); break;
+            case 6: KingMoves(g, f); break;
+            default: break;
+        }
+        if (g.KingCaptured) return;
+    }
+}

@@ -1,0 +1,307 @@
+// The "position" command: set-up from the initial position or a FEN, the
+// continuation of the previous command, and the moves played on ply 0.
+#include "board/setup.h"
+
+#include <cstring>
+#include <vector>
+
+#include "board/board.h"
+#include "search/tables.h"
+
+std::string LastPositionLine;
+
+namespace {
+
+// Forgets every game-history record: a fresh set-up knows no earlier position.
+void ClearGameHistory() {
+    for (GameHistoryRecord& h : GameHistory) h = GameHistoryRecord{0, 0, 0, 0, -1};
+}
+
+std::vector<std::string> SplitFields(const std::string& text) {
+    std::vector<std::string> fields;
+    std::string current;
+    for (char c : text) {
+        if (c == ' ') {
+            if (!current.empty()) fields.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(c);
+        }
+    }
+    if (!current.empty()) fields.push_back(current);
+    return fields;
+}
+
+int PieceFromLetter(char c) {
+    switch (c) {
+        case 'P': return WhitePawn;
+        case 'N': return WhiteKnight;
+        case 'B': return WhiteBishop;
+        case 'R': return WhiteRook;
+        case 'Q': return WhiteQueen;
+        case 'K': return WhiteKing;
+        case 'p': return BlackPawn;
+        case 'n': return BlackKnight;
+        case 'b': return BlackBishop;
+        case 'r': return BlackRook;
+        case 'q': return BlackQueen;
+        case 'k': return BlackKing;
+        default: return Empty;
+    }
+}
+
+// Piece placement from rank 8 down; false when it runs off the board.
+bool ReadPlacement(const std::string& field, PlyPosition& p) {
+    int rank = 8, file = 1;
+    for (char c : field) {
+        if (c == '/') {
+            if (rank == 1) return false;
+            --rank;
+            file = 1;
+        } else if (c >= '1' && c <= '8') {
+            file += c - '0';
+            if (file > 9) return false;
+        } else if (int piece = PieceFromLetter(c); piece != Empty) {
+            if (file > 8) return false;
+            p.Board[(rank - 1) * 8 + file] = static_cast<uint8_t>(piece);
+            ++file;
+        }
+        // Any other character is skipped.
+    }
+    return true;
+}
+
+// Exactly one king per side and no pawn on the first or last rank.
+bool PiecesPlayable(const PlyPosition& p) {
+    int kings[2] = {0, 0};
+    for (int sq = 1; sq <= 64; ++sq) {
+        const int piece = p.Board[sq];
+        if (piece == WhiteKing) ++kings[White];
+        if (piece == BlackKing) ++kings[Black];
+        if ((piece == WhitePawn || piece == BlackPawn) && (RankOf[sq] == 1 || RankOf[sq] == 8)) return false;
+    }
+    return kings[White] == 1 && kings[Black] == 1;
+}
+
+// Castling letters, each kept only while its king and rook stand at home.
+void ReadCastling(const std::string& field, PlyPosition& p) {
+    for (char c : field) {
+        if (c == 'K' && p.Board[5] == WhiteKing && p.Board[8] == WhiteRook) p.CastleRights[1] = 1;
+        if (c == 'Q' && p.Board[5] == WhiteKing && p.Board[1] == WhiteRook) p.CastleRights[0] = 1;
+        if (c == 'k' && p.Board[61] == BlackKing && p.Board[64] == BlackRook) p.CastleRights[3] = 1;
+        if (c == 'q' && p.Board[61] == BlackKing && p.Board[57] == BlackRook) p.CastleRights[2] = 1;
+    }
+}
+
+// En-passant file, kept only when the opponent's pawn stands where its double
+// step ended and the two squares it crossed are empty.
+int ReadEpFile(const std::string& field, const PlyPosition& p) {
+    if (field.empty() || field[0] < 'a' || field[0] > 'h') return 0;
+    const int file = field[0] - 'a' + 1;
+    const bool whiteToMove = p.SideToMove == White;
+    if (field.size() > 1 && field[1] != (whiteToMove ? '6' : '3')) return 0;
+    const int landed = whiteToMove ? 32 + file : 24 + file;   // rank 5 or rank 4
+    const int crossed = whiteToMove ? 40 + file : 16 + file;  // rank 6 or rank 3
+    const int origin = whiteToMove ? 48 + file : 8 + file;    // rank 7 or rank 2
+    const int pawn = whiteToMove ? BlackPawn : WhitePawn;
+    if (p.Board[landed] != pawn || p.Board[crossed] != Empty || p.Board[origin] != Empty) return 0;
+    return file;
+}
+
+// Halfmove clock: a decimal number, 0 when missing, at most 100 (beyond it
+// the fifty-move count has run out anyway).
+int ReadClock(const std::string& field) {
+    int value = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+        if (value > 100) value = 100;
+    }
+    return value;
+}
+
+void SetupStart() {
+    SetStartPosition();
+    ClearGameHistory();
+    PrepareRoot();
+}
+
+// Moves the killer tables and the principal variation two plies towards the
+// root: the previous search's line continues after the two moves just played.
+void ShiftSearchTables() {
+    constexpr int last = MaxPly - 1;
+    const Move none{0, 0};
+    for (int side = 0; side < 2; ++side) {
+        for (int ply = last - 1; ply <= last; ++ply) {
+            KillerMoves[0][ply][side] = none;
+            KillerMoves[1][ply][side] = none;
+            MateKiller[ply][side] = none;
+        }
+    }
+    for (int k = 0; k <= last - 2; ++k) {
+        for (int side = 0; side < 2; ++side) {
+            KillerMoves[0][k][side] = KillerMoves[0][k + 2][side];
+            KillerMoves[1][k][side] = KillerMoves[1][k + 2][side];
+            MateKiller[k][side] = MateKiller[k + 2][side];
+        }
+        PvTable[0][k] = PvTable[0][k + 2];
+        if (k <= last - 3) {
+            // Row k + 1 takes the moved line from its own ply on; row 0's
+            // positions from k + 3 on have not been moved yet.
+            for (int from = k + 3, to = 0; from <= last; ++from, ++to) {
+                PvTable[k + 1][to] = PvTable[0][from];
+                if (IsEmptyMove(PvTable[0][from])) break;
+            }
+        }
+    }
+    PvTable[0][last - 1] = none;
+    PvTable[0][last] = none;
+}
+
+// Plays one move on ply 0 when it is legal there: it must be in the root list
+// and must not leave the mover's king attacked. promotion is 'n', 'b', 'r',
+// 'q' or 0.
+bool PlayMove(int from, int to, char promotion) {
+    PrepareRoot();
+    PlyPosition& root = PositionStack[0];
+    const Side s = root.SideToMove;
+    const int piece = root.Board[from];
+
+    int toByte = to;
+    if (piece == 6 * s + 1 && RankOf[to] == (s == White ? 8 : 1)) {
+        const char* letters = "nbrq";
+        const char* at = promotion != 0 ? std::strchr(letters, promotion) : nullptr;
+        if (at == nullptr) return false;  // a pawn reaching its last rank must promote
+        toByte = (s == White ? to + 14 : to + 110) + 10 * static_cast<int>(at - letters);
+    }
+    int entry = 0;
+    for (int n = 1; n <= root.MoveCount; ++n) {
+        if (MoveList[0][n].From == from && MoveList[0][n].To == toByte) {
+            entry = n;
+            break;
+        }
+    }
+    if (entry == 0) return false;
+    MakeMove(1, entry);
+    if (!MoveWasLegal(1)) return false;
+
+    HistoryTable[from][to] = 0;
+    const PlyPosition& next = PositionStack[1];
+    int clock = next.HalfmoveClock;
+    if (clock > HistoryRecords - 1) {
+        // The history keeps the latest 101 positions: the oldest goes.
+        std::memmove(&GameHistory[0], &GameHistory[1], sizeof(GameHistoryRecord) * (HistoryRecords - 1));
+        clock = HistoryRecords - 1;
+    }
+    GameHistory[clock].MovedPiece = static_cast<uint8_t>(piece);
+    GameHistory[clock].FromSquare = static_cast<uint8_t>(from);
+
+    std::memcpy(root.Board, next.Board, sizeof root.Board);
+    std::memcpy(root.CastleRights, next.CastleRights, sizeof root.CastleRights);
+    root.EpFile = next.EpFile;
+    root.HalfmoveClock = clock;
+    root.SideToMove = next.SideToMove;
+    return true;
+}
+
+// Reads coordinate moves from text[start..] and plays them; false at the
+// first move that is not legal (the moves before it stay played).
+bool PlayMoves(const std::string& text, std::size_t start) {
+    int file = 0, from = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= 'a' && c <= 'h') {
+            file = c - 'a' + 1;
+            continue;
+        }
+        if (c < '1' || c > '8' || file == 0) continue;
+        const int square = (c - '1') * 8 + file;
+        file = 0;
+        if (from == 0) {
+            from = square;
+            continue;
+        }
+        char promotion = 0;
+        const PlyPosition& root = PositionStack[0];
+        const int piece = root.Board[from];
+        const Side s = root.SideToMove;
+        if (piece == 6 * s + 1 && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == 'n' || next == 'b' || next == 'r' || next == 'q') {
+                promotion = next;
+                ++i;
+            }
+        }
+        if (!PlayMove(from, square, promotion)) return false;
+        from = 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SetupFen(const std::string& fen) {
+    const std::vector<std::string> fields = SplitFields(fen);
+    if (fields.empty()) return false;
+
+    // The candidate is built and checked in ply 1, which only the searches
+    // use; ply 0 changes only when the whole FEN is accepted.
+    PlyPosition& p = PositionStack[1];
+    std::memset(&p, 0, sizeof p);
+    if (!ReadPlacement(fields[0], p) || !PiecesPlayable(p)) return false;
+    p.SideToMove = fields.size() > 1 && fields[1][0] == 'b' ? Black : White;
+    if (fields.size() > 2) ReadCastling(fields[2], p);
+    if (fields.size() > 3) p.EpFile = ReadEpFile(fields[3], p);
+    p.HalfmoveClock = fields.size() > 4 ? ReadClock(fields[4]) : 0;
+
+    // The side that is not to move must not be in check.
+    int kingSquare[2] = {0, 0};
+    for (int sq = 1; sq <= 64; ++sq) {
+        if (p.Board[sq] == WhiteKing) kingSquare[White] = sq;
+        if (p.Board[sq] == BlackKing) kingSquare[Black] = sq;
+    }
+    const Side waiting = 1 - p.SideToMove;
+    if (AttackingSquare(1, kingSquare[waiting], p.SideToMove) != 0) return false;
+    p.KingSquare[White] = kingSquare[White];
+    p.KingSquare[Black] = kingSquare[Black];
+    p.MoveCount = -1;
+
+    PositionStack[0] = p;
+    ClearGameHistory();
+    PrepareRoot();
+    return true;
+}
+
+void SetPosition(const std::string& lower, const std::string& raw) {
+    std::size_t movesFrom = std::string::npos;
+    const std::size_t previous = LastPositionLine.empty() ? std::string::npos : lower.find(LastPositionLine);
+    if (previous != std::string::npos) {
+        // The GUI repeats its last command with moves appended: only the new
+        // moves are played, on the position the last command left.
+        ShiftSearchTables();
+        movesFrom = previous + LastPositionLine.size();
+    } else {
+        std::size_t movesAt = std::string::npos;
+        if (lower.find(" startpos") != std::string::npos) {
+            SetupStart();
+            movesAt = lower.find(" moves ");
+        } else if (std::size_t fenAt = lower.find(" fen "); fenAt != std::string::npos) {
+            // The FEN is read from the text as received: piece letters keep their case.
+            const std::size_t begin = fenAt + 5;
+            movesAt = lower.find(" moves ", begin);
+            const std::size_t end = movesAt == std::string::npos ? raw.size() : movesAt;
+            if (raw.size() != lower.size() || !SetupFen(raw.substr(begin, end - begin))) {
+                LastPositionLine.clear();
+                return;
+            }
+        } else {
+            LastPositionLine.clear();
+            return;
+        }
+        if (movesAt != std::string::npos) movesFrom = movesAt + 7;
+    }
+    const bool allPlayed = movesFrom == std::string::npos || PlayMoves(lower, movesFrom);
+    PrepareRoot();
+    if (allPlayed) LastPositionLine = raw;
+    else LastPositionLine.clear();
+}

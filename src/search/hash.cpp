@@ -1,0 +1,80 @@
+// Storage, sizing, clearing and lookup of the transposition table, and the
+// child bound the searches read before searching a move.
+#include "search/hash.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "engine/output.h"
+
+HashEntry* HashTable = nullptr;
+uint32_t EntryCount = 0;
+
+namespace {
+
+// Allocates a zeroed array of count entries; nullptr when memory is short.
+HashEntry* AllocateEntries(uint32_t count) {
+    return static_cast<HashEntry*>(std::calloc(count, sizeof(HashEntry)));
+}
+
+}  // namespace
+
+uint32_t EntryCountFor(int64_t megabytes) {
+    if (megabytes < 1) megabytes = 1;
+    if (megabytes > 4096) megabytes = 4096;
+    return static_cast<uint32_t>(static_cast<uint64_t>(megabytes) * 1048576ull / 15ull);
+}
+
+void InitHashTable() {
+    const uint32_t count = EntryCountFor(1);
+    if (HashTable == nullptr || EntryCount != count) {
+        HashEntry* table = AllocateEntries(count);
+        if (table != nullptr) {
+            std::free(HashTable);
+            HashTable = table;
+            EntryCount = count;
+        }
+    }
+    ClearHashTable();
+}
+
+void ResizeHashTable(int64_t megabytes) {
+    const uint32_t count = EntryCountFor(megabytes);
+    HashEntry* table = AllocateEntries(count);
+    // Without memory for the new size the old table stays as it is; the log
+    // line names the entry count actually in use.
+    if (table != nullptr) {
+        std::free(HashTable);
+        HashTable = table;
+        EntryCount = count;
+    }
+    LogLine("Setze Hash auf " + std::to_string(EntryCount));
+    if (table != nullptr) ClearHashTable();
+}
+
+void ClearHashTable() {
+    for (uint32_t i = 0; i < EntryCount; ++i) {
+        HashTable[i].StoredDepth = -128;
+        HashTable[i].CheckKey = 0;
+        HashTable[i].CheckCode = -32768;
+    }
+}
+
+uint32_t HashSlot(int ply) {
+    const PlyPosition& p = PositionStack[ply];
+    return (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount;
+}
+
+bool HashMatches(const HashEntry& e, int ply) {
+    const PlyPosition& p = PositionStack[ply];
+    return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
+}
+
+int ChildBound(int ply, int limit, BoundKind which) {
+    const HashEntry& e = HashTable[HashSlot(ply)];
+    int value = which == BoundKind::Upper ? 32000 : -32000;
+    if (HashMatches(e, ply) && e.StoredDepth >= limit - ply)
+        value = which == BoundKind::Upper ? -e.LowerBound : -e.UpperBound;
+    if (value != 0 && IsRepetition(ply)) value = 0;
+    return value;
+}

@@ -1,0 +1,44 @@
+// Helpers shared by the board tests: table set-up, square names, positions.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "board/board.h"
+#include "board/setup.h"
+#include "search/hash.h"
+
+// Keys, a 1-megabyte table and the initial position, as at start-up.
+inline void FreshTables() {
+    InitZobristKeys();
+    InitHashTable();
+    SetStartPosition();
+    PrepareRoot();
+    LastPositionLine.clear();
+}
+
+// "e4" -> 29.
+inline int Sq(const char* name) { return (name[1] - '1') * 8 + (name[0] - 'a') + 1; }
+
+// Sets up a FEN that must be accepted.
+inline void Fen(const std::string& fen) {
+    if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
+}
+
+// Entry of a move in a ply's list, 0 when absent.
+inline int FindMove(int ply, int from, int toByte) {
+    for (int n = 1; n <= PositionStack[ply].MoveCount; ++n)
+        if (MoveList[ply][n].From == from && MoveList[ply][n].To == toByte) return n;
+    return 0;
+}
+
+// Clears ply 0 to an empty board with the given side to move, no rights,
+// no en passant, clock 0; pieces are then put on with Put.
+inline void EmptyBoard(Side side) {
+    PlyPosition& p = PositionStack[0];
+    std::memset(&p, 0, sizeof p);
+    p.SideToMove = side;
+}
+inline void Put(int ply, const char* square, int piece) { PositionStack[ply].Board[Sq(square)] = static_cast<uint8_t>(piece); }

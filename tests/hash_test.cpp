@@ -1,0 +1,98 @@
+// The transposition table: sizes, clearing, slots and matches, the child
+// bound, and the "Hash" option's log line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "board_test_util.h"
+#include "engine_process.h"
+
+TEST(HashTable, EntryCountsForHashSizes) {
+    EXPECT_EQ(EntryCountFor(1), 69905u);
+    EXPECT_EQ(EntryCountFor(16), 1118481u);
+    EXPECT_EQ(EntryCountFor(64), 4473924u);
+    EXPECT_EQ(EntryCountFor(4096), 286331153u);
+    // Out-of-range values are clamped to 1..4096.
+    EXPECT_EQ(EntryCountFor(0), 69905u);
+    EXPECT_EQ(EntryCountFor(-5), 69905u);
+    EXPECT_EQ(EntryCountFor(4097), 286331153u);
+    EXPECT_EQ(EntryCountFor(1'000'000), 286331153u);
+}
+
+TEST(HashTable, ResizeClearAndMatch) {
+    FreshTables();
+    ResizeHashTable(2);
+    EXPECT_EQ(EntryCount, 139810u);
+    for (uint32_t i = 0; i < EntryCount; i += 997) {
+        // Fields of the packed entries are copied out before comparing.
+        const int depth = HashTable[i].StoredDepth;
+        const uint32_t key = HashTable[i].CheckKey;
+        const int code = HashTable[i].CheckCode;
+        EXPECT_EQ(depth, -128);
+        EXPECT_EQ(key, 0u);
+        EXPECT_EQ(code, -32768);
+    }
+    PrepareRoot();
+    const PlyPosition& p = PositionStack[0];
+    EXPECT_EQ(HashSlot(0), (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount);
+    HashEntry& e = HashTable[HashSlot(0)];
+    e.CheckKey = p.KeyHi;
+    e.CheckCode = static_cast<int16_t>(p.StateCode);
+    e.StoredDepth = 5;
+    EXPECT_TRUE(HashMatches(e, 0));
+    e.CheckCode = static_cast<int16_t>(p.StateCode + 1);
+    EXPECT_FALSE(HashMatches(e, 0));
+    e.CheckCode = static_cast<int16_t>(p.StateCode);
+    ClearHashTable();
+    EXPECT_FALSE(HashMatches(e, 0));
+    ResizeHashTable(0);  // clamped to 1 megabyte
+    EXPECT_EQ(EntryCount, 69905u);
+}
+
+TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
+    FreshTables();
+    PrepareRoot();
+    MakeMove(1, FindMove(0, Sq("g1"), Sq("f3")));
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 32000);
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -32000);
+    HashEntry& e = HashTable[HashSlot(1)];
+    e.CheckKey = PositionStack[1].KeyHi;
+    e.CheckCode = static_cast<int16_t>(PositionStack[1].StateCode);
+    e.StoredDepth = 4;
+    e.LowerBound = -40;
+    e.UpperBound = 25;
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 40);   // 4 >= 5 - 1
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -25);
+    EXPECT_EQ(ChildBound(1, 6, BoundKind::Upper), 32000);  // too shallow
+    e.LowerBound = 0;
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 0);
+
+    // A child that repeats an earlier position is worth 0 without any entry.
+    ClearHashTable();
+    PrepareRoot();
+    int ply = 0;
+    for (auto [from, to] : {std::pair{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}}) {
+        const PlyPosition& p = PositionStack[ply];
+        CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+        GenerateMoves(ply, true);
+        MakeMove(ply + 1, FindMove(ply, Sq(from), Sq(to)));
+        ++ply;
+    }
+    EXPECT_EQ(ChildBound(4, 8, BoundKind::Upper), 0);
+    EXPECT_EQ(ChildBound(4, 8, BoundKind::Lower), 0);
+}
+
+TEST(HashTable, HashOptionLogsTheEntryCount) {
+    EngineProcess engine;
+    engine.Send("setoption name Hash value 64");
+    engine.Send("setoption name Hash value 0");
+    engine.Send("setoption name Clear Hash");
+    engine.Send("isready");
+    ASSERT_FALSE(engine.ReadUntil("readyok").empty());
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(), 0);
+    const std::string log = engine.ReadFile("Log.Txt");
+    EXPECT_NE(log.find("GUI: setoption name Hash value 64\r\nSetze Hash auf 4473924\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("GUI: setoption name Hash value 0\r\nSetze Hash auf 69905\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Setze Hash auf", log.find("Clear Hash")), std::string::npos);
+}

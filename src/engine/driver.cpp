@@ -26,6 +26,19 @@ std::string SpeedLine(uint64_t nodes, double elapsedMs) {
 
 double ElapsedMilliseconds() { return (CurrentTime() - SearchStartTime) * MillisecondsPerDay; }
 
+IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
+                                      int rootMoves) {
+    // Once the deadline has been extended: stop early when little time is
+    // left, when the side to move stands clearly better, or on a winning mate.
+    if (state == 1) {
+        if (iterationDepth > 6 && msRemaining < 50) return IterationVerdict::AdvanceState;
+        if (iterationDepth > 6 && score > 20 && score < 5000) return IterationVerdict::AdvanceState;
+        if (score > MateBound) return IterationVerdict::AdvanceState;
+    }
+    if (iterationDepth >= depthLimit || rootMoves == 1) return IterationVerdict::Stop;
+    return IterationVerdict::Deeper;
+}
+
 namespace {
 
 // Copies row 0 of the PvTable down its diagonal, so that each ply of the
@@ -40,9 +53,6 @@ void SeedPrincipalVariation() {
         }
     }
 }
-
-// Adds one to SearchState without ever lowering a 2 written by "stop" or "quit".
-void AdvanceSearchState() { SearchState.fetch_add(1); }
 
 }  // namespace
 
@@ -71,20 +81,18 @@ void RunSearch(int depthLimit) {
         const double elapsed = ElapsedMilliseconds();
         if (NodeCount != 0 && elapsed > 1000) SendLine(SpeedLine(NodeCount, elapsed));
 
-        bool decided = false;
-        if (SearchState.load() == 1) {
-            const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
-            if ((IterationDepth > 6 && remaining < 50) || (IterationDepth > 6 && score > 20 && score < 5000) ||
-                score > MateBound) {
-                AdvanceSearchState();
-                decided = true;
-            }
-        }
-        if (!decided) {
-            if (IterationDepth >= depthLimit || PositionStack[0].MoveCount == 1)
+        const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
+        switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining,
+                                     PositionStack[0].MoveCount)) {
+            case IterationVerdict::AdvanceState:
+                SearchState.fetch_add(1);  // never lowers a 2 from "stop" or "quit"
+                break;
+            case IterationVerdict::Stop:
                 SearchState.store(2);
-            else
+                break;
+            case IterationVerdict::Deeper:
                 ++IterationDepth;
+                break;
         }
         if (SearchState.load() > 1) break;
     }

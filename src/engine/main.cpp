@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "engine/bench.h"
+#include "engine/eval_command.h"
 #include "engine/perft.h"
 #include "engine/process.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "perft") == 0) return PerftCommand(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "eval") == 0) return EvalCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "bench") == 0) return BenchCommand(argc, argv);
     return RunEngine();
 }

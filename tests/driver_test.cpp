@@ -69,7 +69,7 @@ TEST(DriverSearch, DepthOneStillSearchesTheFirstIterationAtDepthThree) {
 
 TEST(DriverSearch, SingleRootMoveEndsAfterTheFirstIteration) {
     // The black king on h8 is in check from the rook on a8 and has only h7.
-    const char* fen = "R6k/8/6K1/8/8/8/8/8 b - - 0 1";
+    const char* fen = "R6k/8/5K2/8/8/8/8/8 b - - 0 1";
     FreshSearch(fen);
     RunSearch(10);
     EXPECT_EQ(IterationDepth, 3);
@@ -86,9 +86,9 @@ TEST(DriverSearch, ExtendedDeadlineAndWinningMateStopsAtOnce) {
 }
 
 TEST(DriverSearch, ExtendedDeadlineRunsOnWhenLosingOrLevel) {
-    // Black to move is mated after any of its three moves: a losing mate
+    // Black to move is mated after either of its two moves: a losing mate
     // score never stops the driver early.
-    FreshSearch("7k/7p/6K1/8/8/8/8/R7 b - - 0 1");
+    FreshSearch("7k/1R6/8/8/7p/8/R7/7K b - - 0 1");
     SearchState.store(1);
     RunSearch(5);
     EXPECT_EQ(IterationDepth, 5);

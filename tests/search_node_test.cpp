@@ -29,10 +29,10 @@ TEST(SearchNode, CheckmatedRootScoresMinusMateAndIsStoredAsFinal) {
     EXPECT_EQ(PositionStack[0].MoveCount, 0);
     const HashEntry& e = RootEntry();
     ASSERT_TRUE(HashMatches(e, 0));
-    EXPECT_EQ(e.StoredDepth, 79);
-    EXPECT_EQ(e.LowerBound, -30000);
-    EXPECT_EQ(e.UpperBound, -30000);
-    EXPECT_EQ(e.BestMove.From, 0);
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), -30000);
+    EXPECT_EQ(int(e.UpperBound), -30000);
+    EXPECT_EQ(int(e.BestMove.From), 0);
     EXPECT_EQ(PvTable[0][0].From, 0);
 }
 
@@ -41,9 +41,9 @@ TEST(SearchNode, StalemateScoresZeroAndIsStoredAsFinal) {
     EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 0);
     const HashEntry& e = RootEntry();
     ASSERT_TRUE(HashMatches(e, 0));
-    EXPECT_EQ(e.StoredDepth, 79);
-    EXPECT_EQ(e.LowerBound, 0);
-    EXPECT_EQ(e.UpperBound, 0);
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), 0);
+    EXPECT_EQ(int(e.UpperBound), 0);
 }
 
 TEST(SearchNode, MateScoresMoveOnePointTowardZeroPerPly) {
@@ -52,7 +52,7 @@ TEST(SearchNode, MateScoresMoveOnePointTowardZeroPerPly) {
     EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29999);
     EXPECT_EQ(MoveText(PvTable[0][0]), " a1a8");
     // Black to move is mated after each of its moves: -29998.
-    FreshSearch("7k/7p/6K1/8/8/8/8/R7 b - - 0 1");
+    FreshSearch("7k/1R6/8/8/7p/8/R7/7K b - - 0 1");
     EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), -29998);
     // Mate in two moves: 29997.
     FreshSearch("7k/8/8/8/8/8/R7/1R5K w - - 0 1");
@@ -60,21 +60,21 @@ TEST(SearchNode, MateScoresMoveOnePointTowardZeroPerPly) {
 }
 
 TEST(SearchHorizon, PawnReachingItsSeventhRankExtendsWithinTheIterationDepth) {
-    FreshSearch("4k3/8/2P5/8/8/8/8/4K3 w - - 0 1");
+    FreshSearch("4k3/7p/2P5/8/8/8/8/4K3 w - - 0 1");
     PlayText(0, "c6c7");
     IterationDepth = 3;
     EXPECT_TRUE(ExtendsAtHorizon(1));
-    FreshSearch("4k3/8/2P5/8/8/8/8/4K3 w - - 0 1");
+    FreshSearch("4k3/7p/2P5/8/8/8/8/4K3 w - - 0 1");
     PlayText(0, "c6c7");
     IterationDepth = 0;  // ply 1 is beyond the iteration depth + 1
     EXPECT_FALSE(ExtendsAtHorizon(1));
     // A black pawn from below square 25 (c3 is 19).
-    FreshSearch("4k3/8/8/8/8/2p5/8/4K3 b - - 0 1");
+    FreshSearch("4k3/8/8/8/8/2p5/7P/4K3 b - - 0 1");
     PlayText(0, "c3c2");
     IterationDepth = 3;
     EXPECT_TRUE(ExtendsAtHorizon(1));
     // A pawn step elsewhere does not extend.
-    FreshSearch("4k3/8/8/2P5/8/8/8/4K3 w - - 0 1");
+    FreshSearch("4k3/7p/8/2P5/8/8/8/4K3 w - - 0 1");
     PlayText(0, "c5c6");
     EXPECT_FALSE(ExtendsAtHorizon(1));
 }
@@ -100,26 +100,26 @@ TEST(SearchHorizon, RecaptureExtendsWithinTheIterationDepth) {
 }
 
 TEST(SearchHorizon, CheckSingleReplyAndFiftyMoveCountExtend) {
-    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
     PlayText(0, "a1a8");
     IterationDepth = 0;
     EXPECT_TRUE(ExtendsAtHorizon(1));  // in check
 
-    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
     PlayText(0, "a1a2");
     IterationDepth = 0;
     EXPECT_FALSE(ExtendsAtHorizon(1));
-    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
     PlayText(0, "a1a2");
     IterationDepth = 0;
     PositionStack[0].MoveCount = 1;  // the move was the only one
     EXPECT_TRUE(ExtendsAtHorizon(1));
 
-    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 98 80");
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 98 80");
     PlayText(0, "a1a2");  // clock 99
     IterationDepth = 0;
     EXPECT_TRUE(ExtendsAtHorizon(1));
-    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 90 80");
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 90 80");
     PlayText(0, "a1a2");  // clock 91
     IterationDepth = 0;
     EXPECT_FALSE(ExtendsAtHorizon(1));
@@ -227,9 +227,9 @@ TEST(SearchQuiesce, DeadDrawIsStoredAsFinalZero) {
     EXPECT_EQ(Quiesce(1, -ScoreInfinity, ScoreInfinity), 0);
     const HashEntry& e = HashTable[HashSlot(1)];
     ASSERT_TRUE(HashMatches(e, 1));
-    EXPECT_EQ(e.StoredDepth, 79);
-    EXPECT_EQ(e.LowerBound, 0);
-    EXPECT_EQ(e.UpperBound, 0);
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), 0);
+    EXPECT_EQ(int(e.UpperBound), 0);
 }
 
 TEST(SearchQuiesce, LoneKingWithoutCapturesIsSearchedOnePlyInFull) {

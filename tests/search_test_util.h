@@ -2,6 +2,7 @@
 // a FEN, moves played by their text, and the legality of a move text.
 #pragma once
 
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,7 @@
 inline void FreshSearch(const std::string& fen) {
     OutputSilenced = true;
     InitEngineTables();
+    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
     if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
@@ -63,6 +65,7 @@ inline void PlayText(int ply, const std::string& text) {
 
 // Whether a move text is a legal move of the FEN's position.
 inline bool IsLegalIn(const std::string& fen, const std::string& text) {
+    if (EntryCount == 0) InitEngineTables();  // the keys and the table the set-up needs
     if (!SetupFen(fen)) return false;
     for (int j = 1; j <= PositionStack[0].MoveCount; ++j) {
         const Move m = MoveList[0][j];

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "board/board.h"
@@ -45,8 +46,8 @@ const char* const BenchPositions[] = {
     "6k1/5p2/6p1/8/7p/8/6PP/6K1 b - - 0 1",
     "8/3k4/8/8/3PK3/8/8/8 w - - 0 1",
     "4k3/8/8/8/8/8/8/4K2R w K - 0 1",
-    "8/8/8/5k2/8/8/2Q5/4K3 w - - 0 1",
-    "8/6k1/8/8/8/8/1B6/KN6 w - - 0 1",
+    "8/8/8/4k3/8/8/2Q5/4K3 w - - 0 1",
+    "8/5k2/8/8/8/8/1B6/KN6 w - - 0 1",
     "2r3k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 30",
     // Mates and tactics.
     "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
@@ -80,6 +81,9 @@ BenchResult RunBench(int depth) {
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
     InitEngineTables();
+    // Wipe the table completely: clearing it keeps the old entries' moves,
+    // which would carry one run's ordering into the next.
+    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
     BenchResult result{0, 0, 0};

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-constexpr int DefaultBenchDepth = 8;
+constexpr int DefaultBenchDepth = 6;
 
 struct BenchResult {
     uint64_t Nodes;

@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build run test sanitize tsan clean
+.PHONY: all build run test bench sanitize tsan fuzz clean
 
 all: build
 
@@ -16,6 +16,10 @@ run: build
 test: build
 	cd build && ctest $(CTEST_ARGS)
 
+# Evaluations per second (Google Benchmark, release build).
+bench: build
+	./build/quill_eval_bench
+
 # AddressSanitizer + UndefinedBehaviorSanitizer build of everything, then every test.
 sanitize:
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON >/dev/null
@@ -28,5 +32,17 @@ tsan:
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest $(CTEST_ARGS) -R 'Protocol|Threads'
 
+# libFuzzer with AddressSanitizer + UndefinedBehaviorSanitizer (clang): each target runs
+# FUZZ_SECONDS seconds on a copy of its seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TESTS=OFF -DQUILL_SANITIZE=ON -DQUILL_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS) --target uci_fuzz fen_fuzz
+	for t in uci fen; do \
+	  mkdir -p build-fuzz/corpus-$$t && cp -n fuzz/corpus/$$t/* build-fuzz/corpus-$$t/ ; \
+	  UBSAN_OPTIONS=halt_on_error=1 build-fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
+	    -max_len=2048 -print_final_stats=1 build-fuzz/corpus-$$t || exit 1; \
+	done
+
 clean:
-	rm -rf build build-asan build-tsan build-windows
+	rm -rf build build-asan build-tsan build-windows build-fuzz

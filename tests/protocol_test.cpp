@@ -63,3 +63,27 @@ TEST(Protocol, BareGoAndUnknownLinesStartNothing) {
     EXPECT_EQ(engine.ReadFile("Log.Txt"),
               "GUI: go\r\nGUI: hello world\r\nGUI: stop\r\nGUI: isready\r\nQuill: readyok\r\nGUI: quit\r\n");
 }
+
+TEST(Protocol, HashOptionResizesWithItsLogLine) {
+    EngineProcess engine;
+    engine.SendRaw(
+        "setoption name Hash value 64\n"
+        "setoption name Hash value 1\n"
+        "setoption name Hash value 0\n"        // clamped to 1
+        "setoption name Hash value lots\n"     // not a number: the table stays
+        "setoption name Clear Hash\n"
+        "isready\nquit\n");
+    EXPECT_EQ(engine.Wait(), 0);
+    EXPECT_EQ(engine.ReadFile("Log.Txt"),
+              "GUI: setoption name Hash value 64\r\n"
+              "Setze Hash auf 4473924\r\n"
+              "GUI: setoption name Hash value 1\r\n"
+              "Setze Hash auf 69905\r\n"
+              "GUI: setoption name Hash value 0\r\n"
+              "Setze Hash auf 69905\r\n"
+              "GUI: setoption name Hash value lots\r\n"
+              "GUI: setoption name Clear Hash\r\n"
+              "GUI: isready\r\n"
+              "Quill: readyok\r\n"
+              "GUI: quit\r\n");
+}

@@ -1,0 +1,94 @@
+// The census that one evaluation builds in its single pass over the board,
+// and the stage procedures that read it. Internal to src/eval/.
+//
+// Every stage returns its contribution to the White-view score (positive =
+// good for White); the frame in evaluate.cpp adds them up in a fixed order.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "board/board.h"
+
+struct EvalScan {
+    const uint8_t* board;  // Board[1..64] of the evaluated position
+    int ply;
+    Side sideToMove;
+    int wk;  // square of the white king
+    int bk;  // square of the black king
+
+    int pieceTotal;             // occupied squares counted, kings included
+    int count[13];              // pieces per PieceCode
+    uint8_t squares[13][8];     // per PieceCode, the first 8 squares in scan order
+    int pawnsOnFile[2][9];      // [side][file 1..8]
+    uint8_t frontPawn[2][9];    // most advanced pawn of the side on the file
+    uint8_t rearPawn[2][9];     // least advanced pawn of the side on the file
+    int piecesOnFile[2][9];     // knights, bishops, rooks and queens of the side
+    bool bishopOnColour[2][2];  // [side][square colour: 0 light, 1 dark]
+    int pawnsOnColour[2][2];
+    int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
+    int kingDanger[2];  // danger accumulated against the side's king
+};
+
+// Dark (1) when file + rank is even, light (0) otherwise.
+inline int SquareColour(int s) { return (FileOf[s] + RankOf[s] + 1) & 1; }
+
+// Rank counted from the side's own back rank (1..8).
+inline int RelativeRank(Side side, int s) { return side == White ? RankOf[s] : 9 - RankOf[s]; }
+
+// Piece counts of a side by piece type (1 pawn .. 5 queen).
+inline int CountOf(const EvalScan& e, Side side, int type) { return e.count[6 * side + type]; }
+inline int MinorCount(const EvalScan& e, Side side) { return CountOf(e, side, 2) + CountOf(e, side, 3); }
+inline int HeavyCount(const EvalScan& e, Side side) { return CountOf(e, side, 4) + CountOf(e, side, 5); }
+// Knights, bishops, rooks and queens of a side.
+inline int PieceCount(const EvalScan& e, Side side) { return MinorCount(e, side) + HeavyCount(e, side); }
+// Number of listed pieces of a code (the lists hold at most 8).
+inline int ListedCount(const EvalScan& e, int code) { return e.count[code] < 8 ? e.count[code] : 8; }
+
+// A piece of `side` on square s is pawn-safe when no enemy pawn on a
+// neighbouring file stands in front of it (only the enemy's least advanced
+// pawn of each such file is looked at; one on the same rank does not count),
+// so no enemy pawn can ever advance to attack it.
+inline bool PawnSafe(const EvalScan& e, Side side, int s) {
+    const Side enemy = 1 - side;
+    const int f = FileOf[s];
+    const int r = RelativeRank(side, s);
+    if (f > 1 && e.pawnsOnFile[enemy][f - 1] > 0 && RelativeRank(side, e.rearPawn[enemy][f - 1]) > r) return false;
+    if (f < 8 && e.pawnsOnFile[enemy][f + 1] > 0 && RelativeRank(side, e.rearPawn[enemy][f + 1]) > r) return false;
+    return true;
+}
+
+// --- evaluate.cpp: the census ---
+// One pass over squares 1..64 (stopping once 32 pieces are counted): fills
+// the census of a zeroed EvalScan whose board, ply and sideToMove are set,
+// and returns the sum of the per-square terms.
+int ScanBoard(EvalScan& e);
+
+// --- endgame.cpp: recognisers and mating terms ---
+// Runs the endgame recognisers on the census right after the scan. Returns
+// true when one of them settles the evaluation; value is then the White-view
+// result (and DeadDrawFlag is set for the positions nobody can win).
+bool RecogniseEndgame(const EvalScan& e, int scanScore, int material, int& value);
+// Mating drive and drawishness corrections of a side that has a rook or queen.
+int HeavyEndgameTerms(const EvalScan& e, Side side);
+
+// --- evaluate.cpp: material ---
+int MaterialTerms(const EvalScan& e);
+int OwnPawnMaterialTerms(const EvalScan& e, Side side);
+int LoneMinorTerms(const EvalScan& e);
+int CannotWinClamp(const EvalScan& e, int score);
+
+// --- pawns.cpp: pawn structure, passed pawns and the race ---
+int PawnStage(EvalScan& e, Side side);
+int PassedPawnRace(const EvalScan& e);
+
+// --- pieces.cpp: rook, queen, bishop and knight terms ---
+int RookAndQueenTerms(const EvalScan& e, Side side);
+int FileControl(const EvalScan& e, Side side);
+int BishopTerms(const EvalScan& e, Side side);
+int KnightTerms(const EvalScan& e, Side side);
+
+// --- king_safety.cpp ---
+// Danger to the king of `side` from the enemy's heavy pieces (>= 0), or 0 when
+// the enemy lacks the material the measure needs.
+int KingDanger(EvalScan& e, Side side);

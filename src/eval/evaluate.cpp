@@ -1,0 +1,179 @@
+// The evaluation frame: the per-ply cache, the single scan that builds the
+// census and adds the square terms, the order of the stages, the material
+// terms, the lone-minor terms, the cannot-win clamp and the final sign.
+#include "eval/evaluate.h"
+
+#include "eval/eval_scan.h"
+#include "eval/eval_tables.h"
+
+int32_t EvalCache[MaxPly][2];
+uint8_t LeadPawnSquare[MaxPly][2];
+bool DeadDrawFlag;
+
+int ScanBoard(EvalScan& e) {
+    const uint8_t* board = e.board;
+    int score = 0;
+    for (int s = 1; s <= 64; ++s) {
+        const int code = board[s];
+        if (code == Empty) continue;
+        ++e.pieceTotal;
+        const int nth = ++e.count[code];
+        if (nth <= 8) e.squares[code][nth - 1] = static_cast<uint8_t>(s);
+        const int f = FileOf[s];
+        switch (code) {
+            case WhitePawn:
+                // Ascending order: each later white pawn of a file is further up.
+                if (e.pawnsOnFile[White][f]++ == 0) e.rearPawn[White][f] = static_cast<uint8_t>(s);
+                e.frontPawn[White][f] = static_cast<uint8_t>(s);
+                ++e.pawnsOnColour[White][SquareColour(s)];
+                score += WhitePawnScanTerm(board, s);
+                break;
+            case BlackPawn:
+                // Ascending order: each later black pawn of a file is further back.
+                if (e.pawnsOnFile[Black][f]++ == 0) e.frontPawn[Black][f] = static_cast<uint8_t>(s);
+                e.rearPawn[Black][f] = static_cast<uint8_t>(s);
+                ++e.pawnsOnColour[Black][SquareColour(s)];
+                score += BlackPawnScanTerm(board, s);
+                break;
+            case WhiteBishop:
+                e.bishopOnColour[White][SquareColour(s)] = true;
+                ++e.piecesOnFile[White][f];
+                score += PieceScanTerm(code, s, nth);
+                break;
+            case BlackBishop:
+                e.bishopOnColour[Black][SquareColour(s)] = true;
+                ++e.piecesOnFile[Black][f];
+                score += PieceScanTerm(code, s, nth);
+                break;
+            case WhiteKnight:
+            case WhiteRook:
+            case WhiteQueen:
+                ++e.piecesOnFile[White][f];
+                score += PieceScanTerm(code, s, nth);
+                break;
+            case BlackKnight:
+            case BlackRook:
+            case BlackQueen:
+                ++e.piecesOnFile[Black][f];
+                score += PieceScanTerm(code, s, nth);
+                break;
+            default:  // kings add nothing here
+                break;
+        }
+        if (e.pieceTotal >= 32) break;
+    }
+    e.wk = e.squares[WhiteKing][0];
+    e.bk = e.squares[BlackKing][0];
+    return score;
+}
+
+namespace {
+
+// Stores the White-view value as the side to move's score and returns it.
+int Finish(int ply, Side side, int whiteView) {
+    const int score = side == Black ? -whiteView : whiteView;
+    EvalCache[ply][side] = score;
+    return score;
+}
+
+}  // namespace
+
+int MaterialTerms(const EvalScan& e) {
+    const int nWN = e.count[WhiteKnight], nWB = e.count[WhiteBishop];
+    const int nWR = e.count[WhiteRook], nWQ = e.count[WhiteQueen];
+    const int nBN = e.count[BlackKnight], nBB = e.count[BlackBishop];
+    const int nBR = e.count[BlackRook], nBQ = e.count[BlackQueen];
+    int score = 0;
+
+    // Rooks work well with minors, a queen with knights.
+    if (nWR > 0 && nWN + nWB > 0) score += (2 * nWB + nWN) * nWR;
+    if (nWQ > 0 && nWN > 0) score += nWQ * nWN;
+    if (nBR > 0 && nBN + nBB > 0) score -= (2 * nBB + nBN) * nBR;
+    if (nBQ > 0 && nBN > 0) score -= nBQ * nBN;
+
+    // Against a queen: knights with rooks, and two rooks against a queen
+    // without rooks. Black's knight term is not multiplied by its rooks.
+    if (nWQ == 0 && nBQ > 0) {
+        if (nWR > 0) score += 2 * nWN * nWR;
+        if (nWR > 1 && nBR == 0) score += 100 - 12 * (nBN + nBB);
+    }
+    if (nBQ == 0 && nWQ > 0) {
+        if (nBR > 0) score -= 2 * nBN;
+        if (nBR > 1 && nWR == 0) score += -100 + 12 * (nWN + nWB);
+    }
+    return score;
+}
+
+int OwnPawnMaterialTerms(const EvalScan& e, Side side) {
+    const int nP = CountOf(e, side, 1), nN = CountOf(e, side, 2), nR = CountOf(e, side, 4);
+    // Knights gain with own pawns on the board, rooks lose.
+    const int term = 6 * nN * nP - 12 * nR * nP;
+    return side == White ? term : -term;
+}
+
+int LoneMinorTerms(const EvalScan& e) {
+    int score = 0;
+    if (HeavyCount(e, White) == 0 && MinorCount(e, White) == 1) score -= e.count[WhitePawn] == 0 ? 175 : 75;
+    if (HeavyCount(e, Black) == 0 && MinorCount(e, Black) == 1) score += e.count[BlackPawn] == 0 ? 175 : 75;
+    return score;
+}
+
+int CannotWinClamp(const EvalScan& e, int score) {
+    // A side with at most one minor and nothing else cannot win.
+    if (score > 0 && e.count[WhitePawn] == 0 && HeavyCount(e, White) == 0 && MinorCount(e, White) <= 1) {
+        const bool blackHasChances =
+            e.count[BlackPawn] > 0 || HeavyCount(e, Black) > 0 || MinorCount(e, Black) >= 2;
+        return blackHasChances ? -1 : 0;
+    }
+    if (score < 0 && e.count[BlackPawn] == 0 && HeavyCount(e, Black) == 0 && MinorCount(e, Black) <= 1) {
+        const bool whiteHasChances =
+            e.count[WhitePawn] > 0 || HeavyCount(e, White) > 0 || MinorCount(e, White) >= 2;
+        return whiteHasChances ? 1 : 0;
+    }
+    return score;
+}
+
+int Evaluate(int ply) {
+    DeadDrawFlag = false;
+    const PlyPosition& position = PositionStack[ply];
+    const Side side = position.SideToMove;
+    if (EvalCache[ply][side] > -32000) return EvalCache[ply][side];
+
+    LeadPawnSquare[ply][White] = 0;
+    LeadPawnSquare[ply][Black] = 0;
+
+    EvalScan e{};
+    e.board = position.Board;
+    e.ply = ply;
+    e.sideToMove = side;
+    int score = position.Material + ScanBoard(e);
+
+    int finished = 0;
+    if (RecogniseEndgame(e, score, position.Material, finished)) return Finish(ply, side, finished);
+
+    score += MaterialTerms(e);
+
+    if (e.count[WhitePawn] > 0) score += OwnPawnMaterialTerms(e, White) + PawnStage(e, White);
+    if (e.count[BlackPawn] > 0) score += OwnPawnMaterialTerms(e, Black) + PawnStage(e, Black);
+    score += PassedPawnRace(e);
+
+    if (HeavyCount(e, Black) > 0) {
+        score += HeavyEndgameTerms(e, Black);
+        score += RookAndQueenTerms(e, Black);
+        score += FileControl(e, Black);
+        score -= KingDanger(e, White);
+    }
+    if (HeavyCount(e, White) > 0) {
+        score += HeavyEndgameTerms(e, White);
+        score += RookAndQueenTerms(e, White);
+        score += FileControl(e, White);
+        score += KingDanger(e, Black);
+    }
+
+    score += BishopTerms(e, White) + BishopTerms(e, Black);
+    score += KnightTerms(e, White) + KnightTerms(e, Black);
+
+    score += LoneMinorTerms(e);
+    score = CannotWinClamp(e, score);
+    return Finish(ply, side, score);
+}

@@ -202,6 +202,8 @@ TEST(Setup, UnplayableLinesKeepThePreviousPosition) {
         "position fen 4k3/8/8/8/8/8/8/4K3R w - - 0 1",                   // a piece beyond file h
         "position fen 4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",                  // black in check, white to move
         "position fen 4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",                  // same, by contact
+        "position fen 4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1",             // nine white pawns
+        "position fen k7/pp6/8/8/QQQQQQQQ/QQQQQQQQ/1Q6/4K3 w - - 0 1",   // eighteen white pieces
     };
     for (const char* line : bad) {
         Position(line);

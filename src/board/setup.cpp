@@ -71,16 +71,24 @@ bool ReadPlacement(const std::string& field, PlyPosition& p) {
     return true;
 }
 
-// Exactly one king per side and no pawn on the first or last rank.
+// Exactly one king per side, at most 16 pieces and 8 pawns per side, and no
+// pawn on the first or last rank.
 bool PiecesPlayable(const PlyPosition& p) {
-    int kings[2] = {0, 0};
+    int kings[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0};
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
-        if (piece == WhiteKing) ++kings[White];
-        if (piece == BlackKing) ++kings[Black];
-        if ((piece == WhitePawn || piece == BlackPawn) && (RankOf[sq] == 1 || RankOf[sq] == 8)) return false;
+        if (piece == Empty) continue;
+        const int side = ColourOf[piece];
+        ++pieces[side];
+        if (piece == WhiteKing || piece == BlackKing) ++kings[side];
+        if (piece == WhitePawn || piece == BlackPawn) {
+            ++pawns[side];
+            if (RankOf[sq] == 1 || RankOf[sq] == 8) return false;
+        }
     }
-    return kings[White] == 1 && kings[Black] == 1;
+    for (int side = 0; side < 2; ++side)
+        if (kings[side] != 1 || pieces[side] > 16 || pawns[side] > 8) return false;
+    return true;
 }
 
 // Castling letters, each kept only while its king and rook stand at home.

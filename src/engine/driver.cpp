@@ -1,13 +1,109 @@
-// Provisional search driver: answers every "go" with the null move until the
-// iterative-deepening driver of the search lands. Replaced wholesale then.
+// RunSearch: the iterative-deepening driver. It prepares the root, searches
+// it at increasing depths (AlphaBeta up to depth 3, PvSearch beyond),
+// reports, decides after each iteration whether to go one ply deeper, and
+// ends with "bestmove".
 #include "engine/driver.h"
 
+#include "board/board.h"
+#include "engine/control.h"
+#include "engine/movetext.h"
 #include "engine/output.h"
+#include "engine/reader.h"
+#include "search/search.h"
 
 std::string ScoreText(int score) {
-    if (score > 20000 && score <= 30000) return " score mate " + std::to_string((30001 - score) / 2);
-    if (score < -20000 && score >= -30000) return " score mate -" + std::to_string((score + 30001) / 2);
-    return " score cp " + std::to_string(score);
+    if ((score > -MateBound && score < MateBound) || score > MateScore || score < -MateScore)
+        return " score cp " + std::to_string(score);
+    if (score > MateBound) return " score mate " + std::to_string((ScoreInfinity - score) / 2);
+    return " score mate -" + std::to_string((score + ScoreInfinity) / 2);
 }
 
-void RunSearch(int) { SendLine("bestmove 0000"); }
+std::string SpeedLine(uint64_t nodes, double elapsedMs) {
+    const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / elapsedMs);
+    return "info nodes " + std::to_string(nodes) + " time " + std::to_string(static_cast<int64_t>(elapsedMs)) +
+           " nps " + std::to_string(nps);
+}
+
+double ElapsedMilliseconds() { return (CurrentTime() - SearchStartTime) * MillisecondsPerDay; }
+
+IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
+                                      int rootMoves) {
+    // Once the deadline has been extended: stop early when little time is
+    // left, when the side to move stands clearly better, or on a winning mate.
+    if (state == 1) {
+        if (iterationDepth > 6 && msRemaining < 50) return IterationVerdict::AdvanceState;
+        if (iterationDepth > 6 && score > 20 && score < 5000) return IterationVerdict::AdvanceState;
+        if (score > MateBound) return IterationVerdict::AdvanceState;
+    }
+    if (iterationDepth >= depthLimit || rootMoves == 1) return IterationVerdict::Stop;
+    return IterationVerdict::Deeper;
+}
+
+namespace {
+
+// Copies row 0 of the PvTable down its diagonal, so that each ply of the
+// next iteration tries the move of the principal variation first.
+void SeedPrincipalVariation() {
+    for (int i = 1; i <= 80; ++i) {
+        const Move m = PvTable[0][i];
+        if (m.From == 0) break;
+        if (!(PvTable[i][0] == m)) {
+            PvTable[i][0] = m;
+            PvTable[i][1].From = 0;
+        }
+    }
+}
+
+}  // namespace
+
+void RunSearch(int depthLimit) {
+    if (depthLimit > 79) depthLimit = 79;
+    ResetEvent(SearchRequest);
+    RootMoveReady.store(0);
+    PrepareRoot();
+    NodeCount = 0;
+    IterationDepth = StartDepth;
+    if (IterationDepth > 79) IterationDepth = 79;
+
+    while (true) {
+        SelDepth = IterationDepth;
+        int score;
+        if (IterationDepth > 3) {
+            score = PvSearch(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+        } else {
+            score = AlphaBeta(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+            SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
+                     ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
+                     std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(1));
+        }
+        SeedPrincipalVariation();
+
+        const double elapsed = ElapsedMilliseconds();
+        if (NodeCount != 0 && elapsed > 1000) SendLine(SpeedLine(NodeCount, elapsed));
+
+        const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
+        switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining,
+                                     PositionStack[0].MoveCount)) {
+            case IterationVerdict::AdvanceState:
+                SearchState.fetch_add(1);  // never lowers a 2 from "stop" or "quit"
+                break;
+            case IterationVerdict::Stop:
+                SearchState.store(2);
+                break;
+            case IterationVerdict::Deeper:
+                ++IterationDepth;
+                break;
+        }
+        if (SearchState.load() > 1) break;
+    }
+
+    SearchDeadline = 0;
+    // A search cut off before its first move was scored, or decided by a
+    // table entry, may leave a move of another position in row 0: the move
+    // played is always a legal one when the root has one.
+    if (LegalLineLength(PvTable[0], 1) == 0) {
+        PvTable[0][0] = FirstLegalRootMove();
+        EndPvRow(0);
+    }
+    if (EngineRunning.load() != 0) SendLine("bestmove" + MoveText(PvTable[0][0]));
+}

@@ -1,6 +1,7 @@
 // The iterative-deepening driver that the main thread runs for each "go".
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Searches the ply-0 position at increasing depths up to depthLimit,
@@ -8,3 +9,17 @@
 void RunSearch(int depthLimit);
 // " score cp N", " score mate N" or " score mate -N" for a score.
 std::string ScoreText(int score);
+// "info nodes N time T nps P" for N nodes searched in elapsedMs milliseconds.
+std::string SpeedLine(uint64_t nodes, double elapsedMs);
+// What the driver does after an iteration.
+enum class IterationVerdict {
+    Deeper,        // one ply deeper
+    AdvanceState,  // add one to SearchState (the extended time is not used)
+    Stop,          // SearchState becomes 2: depth limit or a single root move
+};
+// The stop rules: state is SearchState after the iteration, msRemaining the
+// milliseconds left before SearchDeadline, rootMoves the root's MoveCount.
+IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
+                                      int rootMoves);
+// Milliseconds since SearchStartTime, as a fraction.
+double ElapsedMilliseconds();

@@ -2,6 +2,7 @@
 // argument can name a command-line mode instead.
 #include <cstring>
 
+#include "engine/bench.h"
 #include "engine/eval_command.h"
 #include "engine/perft.h"
 #include "engine/platform.h"
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
     PrepareProcessIo();
     if (argc > 1 && std::strcmp(argv[1], "perft") == 0) return PerftCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "eval") == 0) return EvalCommand(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "bench") == 0) return BenchCommand(argc, argv);
     return RunEngine();
 }

@@ -33,7 +33,10 @@ void LogLine(std::string_view text) {
     std::fflush(LogFile);  // a killed process loses nothing of the log
 }
 
+bool OutputSilenced = false;
+
 void SendLine(std::string_view line) {
+    if (OutputSilenced) return;
     if (line.find("currmove") == std::string_view::npos) {
         std::string logged = "Quill: ";
         logged += line;

@@ -1,0 +1,20 @@
+// "quill bench [DEPTH]": searches a fixed list of positions to a fixed depth
+// and reports the total node count and the speed. A change meant to leave
+// the search alone must leave the node count unchanged.
+#pragma once
+
+#include <cstdint>
+
+constexpr int DefaultBenchDepth = 6;
+
+struct BenchResult {
+    uint64_t Nodes;
+    double Milliseconds;
+    int Positions;
+};
+
+// Searches every built-in position to the depth from a freshly cleared state
+// and sends nothing to a GUI.
+BenchResult RunBench(int depth);
+// The command-line mode; returns the process exit code.
+int BenchCommand(int argc, char** argv);

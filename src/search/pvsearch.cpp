@@ -1,0 +1,65 @@
+// PvSearch: the root search from depth 4 on and the open-window nodes below
+// it. The node is the one of AlphaBeta (alphabeta.cpp, SearchNode<true>);
+// what differs is here: every move after the first is tried with a zero
+// window and searched again with the full window when it fails high inside
+// it, and the root reports its progress ("currmove" and "info" lines).
+#include <string>
+
+#include "engine/control.h"
+#include "engine/movetext.h"
+#include "engine/output.h"
+#include "search/node.h"
+#include "search/search.h"
+
+int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) { return SearchNode<true>(ply, limit, alpha, beta, fresh); }
+
+bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta,
+                  int& best, int& lower, int upper, int& zw) {
+    if (ply == 0 && limit > 5) {
+        SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
+                 " currmove" + MoveText(move) + " currmovenumber " + std::to_string(i) + " nodes " +
+                 std::to_string(NodeCount));
+    }
+    // Children with fewer than three plies left, and zero windows, go to AlphaBeta.
+    auto child = [&](int childAlpha, int childBeta, bool fresh) {
+        if (childBeta - childAlpha < 2 || ply > childLimit - 3)
+            return -AlphaBeta(ply + 1, searchLimit, -childBeta, -childAlpha, fresh);
+        return -PvSearch(ply + 1, searchLimit, -childBeta, -childAlpha, fresh);
+    };
+
+    const int s = child(alpha, zw, true);
+    if (ply == 0) RootScores[i] = s;
+    if (SearchState.load() >= 2) return false;
+    if (s > best) {
+        if (!(PvTable[ply][0] == move)) {
+            PvTable[ply][0] = move;
+            EndPvRow(ply);
+        }
+        best = s;
+    }
+    if (s <= alpha) return false;
+
+    bool researched = false;
+    if (zw != beta && s < beta && PositionStack[ply + 1].MoveCount != 0) {
+        // Failed high inside the window: the exact score needs the full window.
+        best = child(s, beta, false);
+        if (ply == 0) RootScores[i] = best;
+        PvTable[ply][0] = move;
+        researched = true;
+        // A re-search cut short gives no score; the node unwinds.
+        if (SearchState.load() >= 2) return false;
+    }
+    if (best >= beta) {
+        if (upper < best && best < MateBound && RepStatus[ply + 1] < 1 && ply >= 1 &&
+            PositionStack[ply + 1].MoveCount != 0)
+            best = lower = upper;
+        if (researched) EndPvRow(ply);
+        return true;
+    }
+    alpha = best;
+    zw = best + 1;
+    if (ply == 0) RootMoveReady.store(1);
+    MergePv(ply);
+    if (ply == 0) SendRootInfoLine(ScoreAsReturned(best));
+    return false;
+}

@@ -1,0 +1,73 @@
+// The searches: alpha-beta with its selectivity, quiescence, the root and
+// principal-variation search, the node store, and the helpers they share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "board/board.h"
+#include "search/hash.h"
+#include "search/tables.h"
+
+// Score conventions, from the side to move's point of view.
+constexpr int ScoreInfinity = 30001;  // the full window
+constexpr int MateScore = 30000;      // mated on the board scores -MateScore
+constexpr int MateBound = 20000;      // scores beyond +-MateBound are mate scores
+constexpr int NoScore = 32000;        // "no information" marker
+
+// Highest ply at which a node may still make moves: MakeMove builds plies up
+// to MaxPly - 1, and a node at this ply writes ply + 1.
+constexpr int DeepestSearchPly = MaxPly - 3;
+
+// One node of the alpha-beta search. fresh: the ply's move list is generated
+// here; false when it was generated already and must be reused.
+int AlphaBeta(int ply, int limit, int alpha, int beta, bool fresh);
+// The principal-variation version used at the root from depth 4 on and for
+// open-window children with at least three plies left.
+int PvSearch(int ply, int limit, int alpha, int beta, bool fresh);
+// The quiescence search at and beyond the horizon.
+int Quiesce(int ply, int alpha, int beta);
+
+// Stores a finished AlphaBeta/PvSearch node in its table slot and updates the
+// ordering tables. Returns the node's score (changed only for a node without
+// moves: -MateScore in check, 0 otherwise).
+int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
+              int moveCount, int loopPosition, bool inCheck, bool pvNode);
+
+// Merges the child's line (row ply + 1) into row ply of the PvTable after the
+// move in slot 0 of row ply improved the node.
+void MergePv(int ply);
+// Ends row ply of the PvTable after slot 0.
+inline void EndPvRow(int ply) { PvTable[ply][1] = Move{0, 0}; }
+
+// Whether the node at ply was reached by a threat search (the same side to
+// move as the ply before it).
+inline bool IsThreatChild(int ply) {
+    return ply >= 1 && PositionStack[ply].SideToMove == PositionStack[ply - 1].SideToMove;
+}
+
+// Removes the move at position i of the ply's list: the last move takes its
+// place. The caller adjusts its picker state.
+inline void RemoveListMove(int ply, int i) {
+    int& count = PositionStack[ply].MoveCount;
+    MoveList[ply][i] = MoveList[ply][count];
+    --count;
+}
+
+// Number of leading moves of a line that are legal one after the other from
+// the root position. Leaves every table of the searches as it found them.
+int LegalLineLength(const Move* line, int maxLength);
+// The first legal move of the root position in generation order, or the
+// empty move when there is none.
+Move FirstLegalRootMove();
+// " pv" followed by the legal leading part of row 0 of the PvTable.
+std::string PvText(int maxMoves);
+// The root "info depth" line with the whole principal variation.
+void SendRootInfoLine(int score);
+// The score a root node will return for a best score that came from one of
+// its moves (mate scores move one point toward zero).
+int ScoreAsReturned(int best);
+
+// Zeroes every search table (PvTable, killers, mate killer, history tables,
+// VerifiedCount, RootScores): the state of a freshly started engine.
+void ResetSearchTables();

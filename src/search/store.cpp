@@ -1,0 +1,57 @@
+// StoreNode: writes a finished alpha-beta or principal-variation node into
+// its transposition-table slot (always replacing what was there) and runs
+// the ordering updates that belong to a stored node.
+#include "search/ordering.h"
+#include "search/search.h"
+
+int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
+              int moveCount, int loopPosition, bool inCheck, bool pvNode) {
+    HashEntry& entry = HashTable[slot];
+    const PlyPosition& pos = PositionStack[ply];
+    const int side = pos.SideToMove;
+    const Move bestMove = PvTable[ply][0];
+
+    int depth = limit - ply;
+    entry.CheckKey = pos.KeyHi;
+    entry.CheckCode = static_cast<int16_t>(pos.StateCode);
+
+    if (best > MateBound) {
+        if (depth >= ScoreInfinity - best) {
+            // The mate lies within the searched depth: it holds at any depth.
+            depth = 79;
+            if (upper < best) upper = best;
+        } else if (best >= beta) {
+            depth = 79;
+            if (upper < best) upper = ScoreInfinity;
+        }
+        MateKiller[ply][side] = bestMove;
+    } else if (best < -MateBound && best <= beta && loopPosition >= moveCount) {
+        depth = 79;  // every move was searched and each one is mated
+    }
+    entry.StoredDepth = static_cast<int8_t>(depth);
+
+    if (moveCount == 0) {
+        // No legal move: mate or stalemate, final at any depth.
+        PvTable[ply][0] = Move{0, 0};
+        EndPvRow(ply);
+        entry.StoredDepth = 79;
+        best = inCheck ? -MateScore : 0;
+        entry.LowerBound = static_cast<int16_t>(best);
+        entry.UpperBound = static_cast<int16_t>(best);
+    } else if (best < alpha) {
+        entry.UpperBound = static_cast<int16_t>(best);
+        entry.LowerBound = static_cast<int16_t>(lower);
+    } else {
+        UpdateOrderingTables(ply, entry.StoredDepth, best, alpha, beta, pvNode);
+        entry.LowerBound = static_cast<int16_t>(best);
+        const bool onlyLower = best > beta || (!pvNode && moveCount == -1) || loopPosition < moveCount;
+        entry.UpperBound = static_cast<int16_t>(onlyLower ? upper : best);
+    }
+
+    const Move stored = PvTable[ply][0];
+    if (!(entry.BestMove == stored)) {
+        entry.PreviousBest = entry.BestMove;
+        entry.BestMove = stored;
+    }
+    return best;
+}

@@ -1,0 +1,246 @@
+// AlphaBeta and Quiesce node by node: positions without moves, mate
+// distances, the horizon extensions, the lone-king rules, the mate-in-hand
+// rule and the quiescence hand-over for checks.
+#include <gtest/gtest.h>
+
+#include "eval/evaluate.h"
+#include "search/tables.h"
+#include "search_test_util.h"
+
+namespace {
+
+const HashEntry& RootEntry() { return HashTable[HashSlot(0)]; }
+
+// Searches the node at ply with its target ply equal to its ply: true when it
+// went on for a ply instead of handing over to the quiescence search (the
+// selective depth then reaches the ply). The positions used have no capture
+// for the quiescence search to try.
+bool ExtendsAtHorizon(int ply) {
+    SelDepth = 0;
+    AlphaBeta(ply, ply, -ScoreInfinity, ScoreInfinity, true);
+    return SelDepth >= ply;
+}
+
+}  // namespace
+
+TEST(SearchNode, CheckmatedRootScoresMinusMateAndIsStoredAsFinal) {
+    FreshSearch("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), -30000);
+    EXPECT_EQ(PositionStack[0].MoveCount, 0);
+    const HashEntry& e = RootEntry();
+    ASSERT_TRUE(HashMatches(e, 0));
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), -30000);
+    EXPECT_EQ(int(e.UpperBound), -30000);
+    EXPECT_EQ(int(e.BestMove.From), 0);
+    EXPECT_EQ(PvTable[0][0].From, 0);
+}
+
+TEST(SearchNode, StalemateScoresZeroAndIsStoredAsFinal) {
+    FreshSearch("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 0);
+    const HashEntry& e = RootEntry();
+    ASSERT_TRUE(HashMatches(e, 0));
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), 0);
+    EXPECT_EQ(int(e.UpperBound), 0);
+}
+
+TEST(SearchNode, MateScoresMoveOnePointTowardZeroPerPly) {
+    // White mates at once: 30000 on the board at ply 1, 29999 at the root.
+    FreshSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29999);
+    EXPECT_EQ(MoveText(PvTable[0][0]), " a1a8");
+    // Black to move is mated after each of its moves: -29998.
+    FreshSearch("7k/1R6/8/8/7p/8/R7/7K b - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), -29998);
+    // Mate in two moves: 29997.
+    FreshSearch("7k/8/8/8/8/8/R7/1R5K w - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29997);
+}
+
+TEST(SearchHorizon, PawnReachingItsSeventhRankExtendsWithinTheIterationDepth) {
+    FreshSearch("4k3/7p/2P5/8/8/8/8/4K3 w - - 0 1");
+    PlayText(0, "c6c7");
+    IterationDepth = 3;
+    EXPECT_TRUE(ExtendsAtHorizon(1));
+    FreshSearch("4k3/7p/2P5/8/8/8/8/4K3 w - - 0 1");
+    PlayText(0, "c6c7");
+    IterationDepth = 0;  // ply 1 is beyond the iteration depth + 1
+    EXPECT_FALSE(ExtendsAtHorizon(1));
+    // A black pawn from below square 25 (c3 is 19).
+    FreshSearch("4k3/8/8/8/8/2p5/7P/4K3 b - - 0 1");
+    PlayText(0, "c3c2");
+    IterationDepth = 3;
+    EXPECT_TRUE(ExtendsAtHorizon(1));
+    // A pawn step elsewhere does not extend.
+    FreshSearch("4k3/7p/8/2P5/8/8/8/4K3 w - - 0 1");
+    PlayText(0, "c5c6");
+    EXPECT_FALSE(ExtendsAtHorizon(1));
+}
+
+TEST(SearchHorizon, RecaptureExtendsWithinTheIterationDepth) {
+    const char* fen = "4k3/8/4b3/3p4/4P3/8/8/R3K3 w - - 0 1";
+    FreshSearch(fen);
+    PlayText(0, "e4d5");
+    PlayText(1, "e6d5");
+    IterationDepth = 2;
+    EXPECT_TRUE(ExtendsAtHorizon(2));
+    FreshSearch(fen);
+    PlayText(0, "e4d5");
+    PlayText(1, "e6d5");
+    IterationDepth = 1;
+    EXPECT_FALSE(ExtendsAtHorizon(2));
+    // A capture that is not a recapture.
+    FreshSearch(fen);
+    PlayText(0, "e1d1");
+    PlayText(1, "d5e4");
+    IterationDepth = 3;
+    EXPECT_FALSE(ExtendsAtHorizon(2));
+}
+
+TEST(SearchHorizon, CheckSingleReplyAndFiftyMoveCountExtend) {
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a8");
+    IterationDepth = 0;
+    EXPECT_TRUE(ExtendsAtHorizon(1));  // in check
+
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    IterationDepth = 0;
+    EXPECT_FALSE(ExtendsAtHorizon(1));
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    IterationDepth = 0;
+    PositionStack[0].MoveCount = 1;  // the move was the only one
+    EXPECT_TRUE(ExtendsAtHorizon(1));
+
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 98 80");
+    PlayText(0, "a1a2");  // clock 99
+    IterationDepth = 0;
+    EXPECT_TRUE(ExtendsAtHorizon(1));
+    FreshSearch("4k3/7p/8/8/8/8/8/R3K3 w - - 90 80");
+    PlayText(0, "a1a2");  // clock 91
+    IterationDepth = 0;
+    EXPECT_FALSE(ExtendsAtHorizon(1));
+}
+
+TEST(SearchHorizon, NothingExtendsAtPly79) {
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 98 80");
+    PlayText(0, "a1a8");  // check, and clock 99
+    // The same position placed at ply 79, its predecessor at 78.
+    PositionStack[78] = PositionStack[0];
+    PositionStack[79] = PositionStack[1];
+    CheckerSquare[79] = CheckerSquare[1];
+    RepStatus[79] = 0;
+    LastMove[79] = LastMove[1];
+    ResetEvalPly(79);
+    IterationDepth = 79;
+    EXPECT_NE(CheckerSquare[79], 0);
+    EXPECT_FALSE(ExtendsAtHorizon(79));
+}
+
+TEST(SearchLoneKing, LoneKingNeverScoresAboveZeroInAnOpenWindow) {
+    // Black has only its king against king and rook.
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    EXPECT_EQ(AlphaBeta(1, 3, 0, 100, true), 0);
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    EXPECT_LE(AlphaBeta(1, 3, -100, 100, true), 1);
+}
+
+TEST(SearchLoneKing, DeadDrawsEndTheNodeWithoutMoves) {
+    // The lone king to move against king and knight: the evaluation says 0.
+    FreshSearch("4k3/8/8/8/8/8/8/2N1K3 w - - 0 1");
+    PlayText(0, "e1d1");
+    EXPECT_EQ(AlphaBeta(1, 4, -100, 100, true), 0);
+    EXPECT_EQ(PositionStack[1].MoveCount, 0);
+    // The side with the knight to move against a lone king: also 0.
+    FreshSearch("4k3/8/8/8/8/8/8/2N1K3 b - - 0 1");
+    PlayText(0, "e8d8");
+    EXPECT_EQ(AlphaBeta(1, 4, -100, 100, true), 0);
+    EXPECT_EQ(PositionStack[1].MoveCount, 0);
+    // With a rook instead the position is won and searched normally.
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 b - - 0 1");
+    PlayText(0, "e8d8");
+    EXPECT_GE(AlphaBeta(1, 4, -100, 100, true), 100);
+}
+
+TEST(SearchMateInHand, NonChecksAreRemovedInZeroWindowsAndTheirSuccessorIsTestedForLegality) {
+    // White to move at ply 1 with king e1 and knight g1; the black rook on a2
+    // makes e1d2 illegal. The table claims a mate in one for white.
+    auto setUp = [] {
+        FreshSearch("k7/8/8/8/8/8/r7/4K1N1 b - - 0 1");
+        PlayText(0, "a8b8");
+        const Move illegal = MoveFromText(1, "e1d2");
+        const Move h3 = MoveFromText(1, "g1h3");
+        const Move f3 = MoveFromText(1, "g1f3");
+        MoveList[1][1] = illegal;
+        MoveList[1][2] = h3;
+        MoveList[1][3] = f3;
+        PositionStack[1].MoveCount = 3;
+        VerifiedCount[1] = 0;
+        HistoryTable[7][22] = 30;  // g1f3 first
+        HistoryTable[7][24] = 20;  // g1h3 second
+        HistoryTable[5][12] = 10;  // e1d2 last
+        HashEntry& e = HashTable[HashSlot(1)];
+        e.CheckKey = PositionStack[1].KeyHi;
+        e.CheckCode = static_cast<int16_t>(PositionStack[1].StateCode);
+        e.StoredDepth = 79;
+        e.LowerBound = 29999;
+        e.UpperBound = 30001;
+        e.BestMove = Move{0, 0};
+        e.PreviousBest = Move{0, 0};
+    };
+    // Zero window: g1f3 is searched, g1h3 gives no check and is removed; the
+    // illegal e1d2 that takes its place is tested and removed too.
+    setUp();
+    AlphaBeta(1, 3, 30000, 30001, false);
+    EXPECT_EQ(PositionStack[1].MoveCount, 1);
+    EXPECT_EQ(MoveText(MoveList[1][1]), " g1f3");
+    // Open window: the non-checking moves are passed over, not removed; only
+    // the illegal move leaves the list.
+    setUp();
+    AlphaBeta(1, 3, 29000, 30001, false);
+    EXPECT_EQ(PositionStack[1].MoveCount, 2);
+    EXPECT_EQ(ListEntry(1, "e1d2"), 0);
+}
+
+TEST(SearchQuiesce, UnknownPositionInCheckBecomesAOnePlyAlphaBetaNode) {
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a8");
+    SelDepth = 0;
+    Quiesce(1, -ScoreInfinity, ScoreInfinity);
+    EXPECT_EQ(SelDepth, 1);
+    // Once the table knows it, the quiescence search handles it itself and
+    // never raises the selective depth.
+    SelDepth = 0;
+    ASSERT_TRUE(HashMatches(HashTable[HashSlot(1)], 1));
+    Quiesce(1, -ScoreInfinity, ScoreInfinity);
+    EXPECT_EQ(SelDepth, 0);
+}
+
+TEST(SearchQuiesce, DeadDrawIsStoredAsFinalZero) {
+    FreshSearch("4k3/8/8/8/8/8/8/2N1K3 b - - 0 1");
+    PlayText(0, "e8d8");
+    EXPECT_EQ(Quiesce(1, -ScoreInfinity, ScoreInfinity), 0);
+    const HashEntry& e = HashTable[HashSlot(1)];
+    ASSERT_TRUE(HashMatches(e, 1));
+    EXPECT_EQ(int(e.StoredDepth), 79);
+    EXPECT_EQ(int(e.LowerBound), 0);
+    EXPECT_EQ(int(e.UpperBound), 0);
+}
+
+TEST(SearchQuiesce, LoneKingWithoutCapturesIsSearchedOnePlyInFull) {
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    SelDepth = 0;
+    const int score = Quiesce(1, -ScoreInfinity, ScoreInfinity);
+    EXPECT_EQ(SelDepth, 1);
+    EXPECT_LT(score, 0);
+    // In a window that starts at 0 the lone king just scores 0.
+    FreshSearch("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    PlayText(0, "a1a2");
+    EXPECT_EQ(Quiesce(1, 0, 100), 0);
+}

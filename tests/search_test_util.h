@@ -1,0 +1,75 @@
+// Helpers shared by the search tests: a fresh engine state, a position from
+// a FEN, moves played by their text, and the legality of a move text.
+#pragma once
+
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "board/board.h"
+#include "board/setup.h"
+#include "engine/control.h"
+#include "engine/movetext.h"
+#include "engine/output.h"
+#include "engine/process.h"
+#include "search/hash.h"
+#include "search/search.h"
+
+// The state of a freshly started engine with the position of the FEN in ply
+// 0, ready to search: no clock, no node limit, output silenced.
+inline void FreshSearch(const std::string& fen) {
+    OutputSilenced = true;
+    InitEngineTables();
+    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
+    ClearHashTable();
+    ResetSearchTables();
+    if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
+    constexpr double never = std::numeric_limits<double>::infinity();
+    EngineRunning.store(1);
+    SearchState.store(0);
+    RootMoveReady.store(0);
+    SearchStartTime = CurrentTime();
+    TimeBudget = SearchDeadline = HardDeadline = never;
+    NodeLimit = 0;
+    FixedMoveTime = false;
+    NodeCount = 0;
+    IterationDepth = 3;
+    SelDepth = 0;
+}
+
+// Position in the ply's (already generated) list of the move with this text, or 0.
+inline int ListEntry(int ply, const std::string& text) {
+    for (int j = 1; j <= PositionStack[ply].MoveCount; ++j)
+        if (MoveText(MoveList[ply][j]) == " " + text) return j;
+    return 0;
+}
+
+// The move with this text in the ply's position (generated afresh).
+inline Move MoveFromText(int ply, const std::string& text) {
+    GenerateMoves(ply, true);
+    const int j = ListEntry(ply, text);
+    if (j == 0) throw std::runtime_error("no move " + text);
+    return MoveList[ply][j];
+}
+
+// Plays a move from ply into ply + 1 as the searches do, check square included.
+inline void PlayText(int ply, const std::string& text) {
+    GenerateMoves(ply, true);
+    const int j = ListEntry(ply, text);
+    if (j == 0) throw std::runtime_error("no move " + text);
+    MakeMove(ply + 1, j);
+    const int side = PositionStack[ply + 1].SideToMove;
+    CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side);
+}
+
+// Whether a move text is a legal move of the FEN's position.
+inline bool IsLegalIn(const std::string& fen, const std::string& text) {
+    if (EntryCount == 0) InitEngineTables();  // the keys and the table the set-up needs
+    if (!SetupFen(fen)) return false;
+    for (int j = 1; j <= PositionStack[0].MoveCount; ++j) {
+        const Move m = MoveList[0][j];
+        if (MoveText(m) == " " + text) return LegalLineLength(&m, 1) == 1;
+    }
+    return false;
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests that start the engine against the Windows build under Wine:
-# the protocol tests, the perft command-line mode and the checks of the
+# the protocol and search-protocol tests, the perft and bench command-line
+# modes (the same node count as on Linux) and the checks of the
 # executable (version resource, imported DLLs).
 # Usage: tests/run-under-wine.sh QUILL_EXE TEST_BUILD_DIR [CTEST ARGS...]
 set -euo pipefail
@@ -33,4 +34,4 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 
 cd "$build"
 QUILL_ENGINE_WRAPPER=wine QUILL_ENGINE_BINARY="$exe" ctest "$@" \
-  -R '^(Protocol|WindowsBuild)\.|^Perft\.CommandLine'
+  -R '^(Protocol|ProtocolSearch|SearchDeterminism|SearchMates|WindowsBuild)\.|^(Perft|DriverBench)\.Command'

@@ -1,0 +1,69 @@
+// The searches near the end of the ply-indexed tables: nodes placed at the
+// deepest plies the searches can reach stay inside every table (the
+// sanitizer build turns any stray index into a failure).
+#include <gtest/gtest.h>
+
+#include "eval/evaluate.h"
+#include "search_test_util.h"
+
+namespace {
+
+const char* const Positions[] = {
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "rnbq1bnr/pppPkppp/8/8/8/8/PPP1PPPP/RNBQKBNR w KQ - 1 5",
+    "4k3/8/8/8/8/8/8/R3K3 w - - 0 1",
+    "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
+    "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
+};
+
+// Copies the root position to ply p (with a predecessor of the other side to
+// move) as if the search had reached it there.
+void PlaceRootAt(int p) {
+    PositionStack[p - 1] = PositionStack[0];
+    PositionStack[p - 1].SideToMove = 1 - PositionStack[0].SideToMove;
+    PositionStack[p - 1].MoveCount = 2;
+    PositionStack[p] = PositionStack[0];
+    CheckerSquare[p - 1] = 0;
+    CheckerSquare[p] = CheckerSquare[0];
+    BareKing[p - 1] = 0;
+    RepStatus[p] = 0;
+    LastMove[p] = LastMove[0];
+    ResetEvalPly(p);
+}
+
+}  // namespace
+
+TEST(SearchBounds, NodesAtTheDeepestPliesStayInsideTheTables) {
+    for (const char* fen : Positions) {
+        for (int p = 76; p <= 81; ++p) {
+            FreshSearch(fen);
+            IterationDepth = 79;
+            RootMoveReady.store(1);
+            PlaceRootAt(p);
+            const int score = AlphaBeta(p, p + 3, -ScoreInfinity, ScoreInfinity, true);
+            EXPECT_GE(score, -NoScore) << fen << " at ply " << p;
+            EXPECT_LE(score, NoScore) << fen << " at ply " << p;
+            FreshSearch(fen);
+            PlaceRootAt(p);
+            Quiesce(p, -ScoreInfinity, ScoreInfinity);
+            FreshSearch(fen);
+            IterationDepth = 79;
+            PlaceRootAt(p);
+            PvSearch(p, p + 4, -ScoreInfinity, ScoreInfinity, true);
+        }
+    }
+}
+
+TEST(SearchBounds, DeepestIterationFromAPositionWithEndlessChecks) {
+    // Both queens can check for a long time; every check extends the line.
+    FreshSearch("3qk3/8/8/8/8/8/8/3QK3 w - - 0 1");
+    IterationDepth = 79;
+    RootMoveReady.store(1);
+    SearchState.store(0);
+    NodeLimit = 200000;  // the deadline check ends the search here
+    const int score = PvSearch(0, 79, -ScoreInfinity, ScoreInfinity, false);
+    EXPECT_GE(score, -NoScore);
+    EXPECT_GE(SelDepth, 60);  // the check lines reach the deepest plies
+    EXPECT_TRUE(LegalLineLength(PvTable[0], 1) == 1 || SearchState.load() >= 2);
+}

@@ -244,3 +244,33 @@ TEST(SearchQuiesce, LoneKingWithoutCapturesIsSearchedOnePlyInFull) {
     PlayText(0, "a1a2");
     EXPECT_EQ(Quiesce(1, 0, 100), 0);
 }
+
+TEST(SearchPv, ALaterMoveThatFailsHighIsSearchedAgainWithTheFullWindow) {
+    // White wins the rook on d5. The table's move e1e2 is searched first with
+    // the full window; Qxd5 then beats the zero window above it and is
+    // searched again, and its exact score is the one a search that tries
+    // Qxd5 first finds.
+    const char* fen = "4k3/8/8/3r4/8/8/3Q4/4K3 w - - 0 1";
+    FreshSearch(fen);
+    PvTable[0][0] = MoveFromText(0, "e1e2");
+    GenerateMoves(0, true);
+    IterationDepth = 4;
+    const int afterQuietFirst = PvSearch(0, 4, -ScoreInfinity, ScoreInfinity, false);
+    EXPECT_EQ(MoveText(PvTable[0][0]), " d2d5");
+    EXPECT_EQ(MoveText(MoveList[0][1]), " e1e2");
+    const int quietScore = RootScores[1];
+    const int capture = ListEntry(0, "d2d5");
+    EXPECT_EQ(RootScores[capture], afterQuietFirst);
+    for (int j = 2; j <= PositionStack[0].MoveCount; ++j) {
+        if (j == capture) continue;
+        EXPECT_LE(RootScores[j], afterQuietFirst) << MoveText(MoveList[0][j]);
+    }
+
+    FreshSearch(fen);
+    PvTable[0][0] = MoveFromText(0, "d2d5");
+    GenerateMoves(0, true);
+    IterationDepth = 4;
+    const int captureFirst = PvSearch(0, 4, -ScoreInfinity, ScoreInfinity, false);
+    EXPECT_EQ(afterQuietFirst, captureFirst);
+    EXPECT_GT(captureFirst, quietScore + 300);
+}

@@ -26,3 +26,24 @@ TEST(DriverBench, CommandPrintsTotalsAndWritesNoLog) {
     EXPECT_EQ(engine.AllOutput.find("bestmove"), std::string::npos);
     EXPECT_EQ(engine.ReadFile("Log.Txt"), "");
 }
+
+TEST(DriverBench, ListModePrintsEachPositionAndTheirNodesAddUp) {
+    EngineProcess engine({"bench", "3", "list"});
+    EXPECT_EQ(engine.Wait(60000), 0);
+    engine.Fill(200);
+    const std::regex line("Position ([0-9]+) nodes ([0-9]+) move ([a-h][1-8][a-h][1-8][nbrq]?) pv \\3[^\n]*\n");
+    int positions = 0;
+    uint64_t nodes = 0;
+    for (auto it = std::sregex_iterator(engine.AllOutput.begin(), engine.AllOutput.end(), line);
+         it != std::sregex_iterator(); ++it) {
+        ++positions;
+        EXPECT_EQ(std::stoi((*it)[1].str()), positions);
+        nodes += std::stoull((*it)[2].str());
+    }
+    EXPECT_EQ(positions, 35);
+    EXPECT_EQ(nodes, 252490u);
+    // The first opening position plays d2d4 at this depth; the king-and-rook mate is a1a8.
+    EXPECT_NE(engine.AllOutput.find("Position 1 nodes 186 move d2d4 pv d2d4"), std::string::npos);
+    EXPECT_NE(engine.AllOutput.find("Position 27 nodes 132 move a1a8 pv a1a8\n"), std::string::npos);
+    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252490\n"), std::string::npos);
+}

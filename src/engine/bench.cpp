@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "board/board.h"
 #include "board/setup.h"
 #include "engine/control.h"
 #include "engine/driver.h"
 #include "engine/output.h"
+#include "engine/movetext.h"
 #include "engine/process.h"
 #include "search/hash.h"
 #include "search/search.h"
@@ -77,7 +79,7 @@ void StartBenchSearch() {
 
 }  // namespace
 
-BenchResult RunBench(int depth) {
+BenchResult RunBench(int depth, bool listPositions) {
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
     InitEngineTables();
@@ -93,6 +95,13 @@ BenchResult RunBench(int depth) {
         StartBenchSearch();
         RunSearch(depth);
         result.Nodes += NodeCount;
+        if (listPositions) {
+            // One line per position: its node count, the move chosen and the
+            // line behind it, for comparing two builds position by position.
+            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(NodeCount) +
+                                     " move" + MoveText(PvTable[0][0]) + PvText(80) + "\n";
+            std::fputs(line.c_str(), stdout);
+        }
         ++result.Positions;
     }
     result.Milliseconds = (CurrentTime() - start) * MillisecondsPerDay;
@@ -107,7 +116,8 @@ int BenchCommand(int argc, char** argv) {
         const int asked = std::atoi(argv[2]);
         if (asked >= 1 && asked <= 79) depth = asked;
     }
-    const BenchResult result = RunBench(depth);
+    const bool listPositions = argc > 3 && std::strcmp(argv[3], "list") == 0;
+    const BenchResult result = RunBench(depth, listPositions);
     const double ms = result.Milliseconds > 0 ? result.Milliseconds : 1;
     std::printf("Positions: %d\nDepth: %d\nTime (ms): %.0f\n", result.Positions, depth, ms);
     std::printf("Nodes searched: %llu\n", static_cast<unsigned long long>(result.Nodes));

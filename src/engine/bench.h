@@ -1,4 +1,4 @@
-// "quill bench [DEPTH]": searches a fixed list of positions to a fixed depth
+// "quill bench [DEPTH [list]]": searches a fixed list of positions to a fixed depth
 // and reports the total node count and the speed. A change meant to leave
 // the search alone must leave the node count unchanged.
 #pragma once
@@ -14,7 +14,8 @@ struct BenchResult {
 };
 
 // Searches every built-in position to the depth from a freshly cleared state
-// and sends nothing to a GUI.
-BenchResult RunBench(int depth);
+// and sends nothing to a GUI. With listPositions, prints one line per
+// position on standard output: its node count, chosen move and line.
+BenchResult RunBench(int depth, bool listPositions = false);
 // The command-line mode; returns the process exit code.
 int BenchCommand(int argc, char** argv);

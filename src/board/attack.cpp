@@ -14,9 +14,6 @@ inline int FirstOccupied(const uint8_t* board, int target, int step, int count) 
     return 0;
 }
 
-// Squares left to the edge in each direction, from a file and rank.
-inline int Min(int a, int b) { return a < b ? a : b; }
-
 }  // namespace
 
 uint8_t AttackingSquare(int ply, int target, Side side) {
@@ -25,16 +22,17 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     const int bishop = 6 * side + 3, rook = 6 * side + 4, queen = 6 * side + 5;
     const int pawn = 6 * side + 1;
 
-    // 1. King and knight contact, slot by slot.
+    // 1. King and knight contact, slot by slot. An unused slot holds square
+    // 0, whose board byte is always empty, so it never matches.
     for (int i = 0; i < 8; ++i) {
-        int k = KingTargets[target][i];
-        if (k != 0 && board[k] == king) return static_cast<uint8_t>(k);
-        int n = KnightTargets[target][i];
-        if (n != 0 && board[n] == knight) return static_cast<uint8_t>(n);
+        const int k = KingTargets[target][i];
+        if (board[k] == king) return static_cast<uint8_t>(k);
+        const int n = KnightTargets[target][i];
+        if (board[n] == knight) return static_cast<uint8_t>(n);
     }
 
     const int file = FileOf[target], rank = RankOf[target];
-    const int east = 8 - file, west = file - 1, north = 8 - rank, south = rank - 1;
+    const uint8_t* length = RayLength[target];
     int sq;
 
     // 2. Not on file h: a pawn from the h-side, then the eastward ray.
@@ -44,7 +42,7 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         } else {
             if (target < 49 && board[target + 9] == pawn) return static_cast<uint8_t>(target + 9);
         }
-        sq = FirstOccupied(board, target, +1, east);
+        sq = FirstOccupied(board, target, +1, length[East]);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 3. Not on file a: a pawn from the a-side, then the westward ray.
@@ -54,25 +52,25 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         } else {
             if (target < 49 && board[target + 7] == pawn) return static_cast<uint8_t>(target + 7);
         }
-        sq = FirstOccupied(board, target, -1, west);
+        sq = FirstOccupied(board, target, -1, length[West]);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 4. Not on rank 8: north-east, north-west diagonals, then north.
     if (rank != 8) {
-        sq = FirstOccupied(board, target, +9, Min(north, east));
+        sq = FirstOccupied(board, target, +9, length[NorthEast]);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, +7, Min(north, west));
+        sq = FirstOccupied(board, target, +7, length[NorthWest]);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, +8, north);
+        sq = FirstOccupied(board, target, +8, length[North]);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 5. Not on rank 1: south-east, south-west diagonals, then south.
     if (rank != 1) {
-        sq = FirstOccupied(board, target, -7, Min(south, east));
+        sq = FirstOccupied(board, target, -7, length[SouthEast]);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, -9, Min(south, west));
+        sq = FirstOccupied(board, target, -9, length[SouthWest]);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, -8, south);
+        sq = FirstOccupied(board, target, -8, length[South]);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     return 0;

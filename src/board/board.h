@@ -3,7 +3,9 @@
 // game history, the hash keys and the constant board tables.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 // Squares 1..64 (a1 = 1, h1 = 8, a2 = 9, ..., h8 = 64); 0 = no square.
 using Square = uint8_t;
@@ -98,12 +100,18 @@ struct KeyPair {
 extern KeyPair ZobristKeys[65][13];
 extern uint32_t SideKey[2];
 
+// The eight ray directions of the sliding pieces: the four diagonals first,
+// then the four straight lines.
+inline constexpr int RaySteps[8] = {+9, +7, -7, -9, +8, -8, +1, -1};
+enum RayDirection : int { NorthEast, NorthWest, SouthEast, SouthWest, North, South, East, West };
+
 // Constant tables, computed at compile time.
 struct BoardGeometry {
     uint8_t File[65];
     uint8_t Rank[65];
     uint8_t Knight[65][8];  // 0-terminated when shorter than 8
     uint8_t King[65][8];
+    uint8_t RayLength[65][8];  // squares from s to the edge in each RaySteps direction
 };
 
 constexpr BoardGeometry BuildBoardGeometry() {
@@ -128,6 +136,11 @@ constexpr BoardGeometry BuildBoardGeometry() {
             int nf = f + kingDf[i], nr = r + kingDr[i];
             if (nf >= 1 && nf <= 8 && nr >= 1 && nr <= 8) t.King[s][n++] = static_cast<uint8_t>((nr - 1) * 8 + nf);
         }
+        const int east = 8 - f, west = f - 1, north = 8 - r, south = r - 1;
+        const int lengths[8] = {north < east ? north : east, north < west ? north : west,
+                                south < east ? south : east, south < west ? south : west,
+                                north, south, east, west};
+        for (int i = 0; i < 8; ++i) t.RayLength[s][i] = static_cast<uint8_t>(lengths[i]);
     }
     return t;
 }
@@ -137,6 +150,33 @@ inline constexpr const auto& FileOf = Geometry.File;          // square -> 1..8
 inline constexpr const auto& RankOf = Geometry.Rank;          // square -> 1..8
 inline constexpr const auto& KnightTargets = Geometry.Knight;
 inline constexpr const auto& KingTargets = Geometry.King;
+inline constexpr const auto& RayLength = Geometry.RayLength;
+
+// One bit per occupied square of Board[1..64]: bit s - 1 for square s.
+inline uint64_t OccupiedSquares(const uint8_t* board) {
+    static_assert(std::endian::native == std::endian::little, "squares are read in their byte order");
+    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full, high = 0x8080808080808080ull;
+    uint64_t occupied = 0;
+    for (int rank = 0; rank < 8; ++rank) {
+        uint64_t word;
+        std::memcpy(&word, board + 1 + 8 * rank, sizeof word);
+        // The top bit of each byte tells whether that square is occupied...
+        const uint64_t nonzero = (((word & low7) + low7) | word) & high;
+        // ...and the multiplication gathers the eight top bits into one byte.
+        occupied |= ((nonzero >> 7) * 0x0102040810204080ull >> 56) << (8 * rank);
+    }
+    return occupied;
+}
+
+// Calls visit(square, piece) for every occupied square of Board[1..64] in
+// ascending order, until visit returns false.
+template <typename Visit>
+inline void ForEachOccupied(const uint8_t* board, Visit visit) {
+    for (uint64_t occupied = OccupiedSquares(board); occupied != 0; occupied &= occupied - 1) {
+        const int square = std::countr_zero(occupied) + 1;
+        if (!visit(square, static_cast<int>(board[square]))) return;
+    }
+}
 
 // Side of a piece code; 200 for an empty square (equal to neither side).
 inline constexpr uint8_t ColourOf[13] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};

@@ -8,16 +8,18 @@ namespace {
 enum class GenerationMode { Full, CapturesOnly, Evasions, ContactEvasions };
 
 // Everything one generation call needs, kept together so the helpers below
-// stay small.
+// stay small. The helpers are all inlined into GenerateMoves, so this record
+// lives in registers rather than in memory that every list write could touch.
 struct Generation {
     int Ply;
     Side Us;
     int EnemyKing;
     int Checker;
     GenerationMode Mode;
+    bool Quiet;  // quiet moves wanted (Full or Evasions)
     const uint8_t* Board;
     Move* List;
-    int32_t* Count;
+    int Count;  // entries used; written to the ply's MoveCount at the end
     bool KingCaptured;
 };
 
@@ -27,15 +29,15 @@ constexpr int LastEntry = MoveListCapacity - 1;
 inline void Add(Generation& g, int from, int to) {
     // More moves than the list holds cannot come from a real game position;
     // the surplus is dropped rather than written past the list.
-    if (*g.Count >= LastEntry) return;
-    ++*g.Count;
-    g.List[*g.Count] = Move{static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
+    if (g.Count >= LastEntry) return;
+    ++g.Count;
+    g.List[g.Count] = Move{static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
 }
 
 // The enemy king can be taken: the previous move was illegal. The list
 // becomes just that capture.
 inline void KingCapture(Generation& g, int from, int to) {
-    *g.Count = 1;
+    g.Count = 1;
     g.List[1] = Move{static_cast<uint8_t>(from), static_cast<uint8_t>(to)};
     g.KingCaptured = true;
 }
@@ -60,7 +62,7 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     else Add(g, from, c);
 }
 
-void PawnMoves(Generation& g, int f) {
+[[gnu::always_inline]] inline void PawnMoves(Generation& g, int f) {
     const PlyPosition& p = PositionStack[g.Ply];
     const bool white = g.Us == White;
     // A pawn on its own last rank has no square in front; such a pawn never
@@ -95,13 +97,13 @@ void PawnMoves(Generation& g, int f) {
     }
 }
 
-void KnightMoves(Generation& g, int f) {
+[[gnu::always_inline]] inline void KnightMoves(Generation& g, int f) {
     for (int i = 0; i < 8; ++i) {
         const int t = KnightTargets[f][i];
         if (t == 0) break;
         const int piece = g.Board[t];
         if (piece == Empty) {
-            if (QuietAllowed(g)) Add(g, f, t);
+            if (g.Quiet) Add(g, f, t);
             continue;
         }
         if (g.Checker != 0 && g.Checker != t) continue;
@@ -111,19 +113,15 @@ void KnightMoves(Generation& g, int f) {
     }
 }
 
-// Walks one ray of a bishop, rook or queen. Returns false after a king capture.
-bool SlideRay(Generation& g, int f, int step) {
+// Walks one ray of a bishop, rook or queen, `length` squares at most (to the
+// board's edge). Returns false after a king capture.
+[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f, int step, int length) {
     int t = f;
-    for (;;) {
-        const int file = FileOf[t];
-        // Stop before leaving the board or wrapping around a side edge.
-        if ((step == 1 || step == 9 || step == -7) && file == 8) return true;
-        if ((step == -1 || step == -9 || step == 7) && file == 1) return true;
+    for (int n = 0; n < length; ++n) {
         t += step;
-        if (t < 1 || t > 64) return true;
         const int piece = g.Board[t];
         if (piece == Empty) {
-            if (QuietAllowed(g)) Add(g, f, t);
+            if (g.Quiet) Add(g, f, t);
             continue;
         }
         if (ColourOf[piece] == g.Us) return true;
@@ -134,20 +132,16 @@ bool SlideRay(Generation& g, int f, int step) {
         if (g.Checker == 0 || g.Checker == t) Add(g, f, t);
         return true;
     }
+    return true;
 }
 
-void SliderMoves(Generation& g, int f, bool diagonals, bool straights) {
-    static constexpr int DiagonalSteps[4] = {9, 7, -7, -9};
-    static constexpr int StraightSteps[4] = {8, -8, 1, -1};
-    if (diagonals)
-        for (int step : DiagonalSteps)
-            if (!SlideRay(g, f, step)) return;
-    if (straights)
-        for (int step : StraightSteps)
-            if (!SlideRay(g, f, step)) return;
+// The rays of RaySteps from `first` to `last` (diagonals 0..3, straights 4..7).
+[[gnu::always_inline]] inline void SliderMoves(Generation& g, int f, int first, int last) {
+    for (int d = first; d <= last; ++d)
+        if (!SlideRay(g, f, RaySteps[d], RayLength[f][d])) return;
 }
 
-void KingMoves(Generation& g, int f) {
+[[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
     const PlyPosition& p = PositionStack[g.Ply];
     for (int i = 0; i < 8; ++i) {
         const int t = KingTargets[f][i];
@@ -189,7 +183,7 @@ void GenerateMoves(int ply, bool fullList) {
     g.Checker = CheckerSquare[ply];
     g.Board = p.Board;
     g.List = MoveList[ply];
-    g.Count = &p.MoveCount;
+    g.Count = 0;
     g.KingCaptured = false;
 
     if (g.Checker == 0) {
@@ -204,20 +198,24 @@ void GenerateMoves(int ply, bool fullList) {
         g.Mode = knight || adjacent ? GenerationMode::ContactEvasions : GenerationMode::Evasions;
     }
 
-    for (int f = 1; f <= 64; ++f) {
-        const int piece = p.Board[f];
-        if (ColourOf[piece] != g.Us) continue;
+    g.Quiet = QuietAllowed(g);
+
+    bool onlyKing = true;
+    ForEachOccupied(p.Board, [&](int f, int piece) {
+        if (ColourOf[piece] != g.Us) return true;
         const int type = piece - 6 * g.Us;
-        if (type != 6) BareKing[ply] = 0;
+        if (type != 6) onlyKing = false;
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;
-            case 3: SliderMoves(g, f, true, false); break;
-            case 4: SliderMoves(g, f, false, true); break;
-            case 5: SliderMoves(g, f, true, true); break;
+            case 3: SliderMoves(g, f, NorthEast, SouthWest); break;
+            case 4: SliderMoves(g, f, North, West); break;
+            case 5: SliderMoves(g, f, NorthEast, West); break;
             case 6: KingMoves(g, f); break;
             default: break;
         }
-        if (g.KingCaptured) return;
-    }
+        return !g.KingCaptured;
+    });
+    p.MoveCount = g.Count;
+    BareKing[ply] = onlyKing ? 1 : 0;
 }

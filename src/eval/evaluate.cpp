@@ -13,10 +13,9 @@ bool DeadDrawFlag;
 int ScanBoard(EvalScan& e) {
     const uint8_t* board = e.board;
     int score = 0;
-    for (int s = 1; s <= 64; ++s) {
-        const int code = board[s];
-        if (code == Empty) continue;
-        ++e.pieceTotal;
+    int pieceTotal = 0;
+    ForEachOccupied(board, [&](int s, int code) {
+        ++pieceTotal;
         const int nth = ++e.count[code];
         if (nth <= 8) e.squares[code][nth - 1] = static_cast<uint8_t>(s);
         const int f = FileOf[s];
@@ -60,8 +59,9 @@ int ScanBoard(EvalScan& e) {
             default:  // kings add nothing here
                 break;
         }
-        if (e.pieceTotal >= 32) break;
-    }
+        return pieceTotal < 32;
+    });
+    e.pieceTotal = pieceTotal;
     e.wk = e.squares[WhiteKing][0];
     e.bk = e.squares[BlackKing][0];
     return score;

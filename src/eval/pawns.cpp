@@ -116,6 +116,12 @@ int PawnStage(EvalScan& e, Side side) {
     const bool enemyBare = CountOf(e, enemy, 1) + PieceCount(e, enemy) == 0;
     int score = 0;  // in the side's own view; turned to White's at the end
 
+    // Per file (0 and 9 stay empty): the rank, counted from this side, of the
+    // enemy's rearmost pawn on it, or 0 without enemy pawns.
+    int enemyRear[10] = {};
+    for (int f = 1; f <= 8; ++f)
+        if (e.pawnsOnFile[enemy][f] != 0) enemyRear[f] = RelativeRank(side, e.rearPawn[enemy][f]);
+
     for (int f = 1; f <= 8; ++f) {
         const int n = e.pawnsOnFile[side][f];
         if (n == 0) continue;
@@ -141,12 +147,7 @@ int PawnStage(EvalScan& e, Side side) {
 
         // Passed unless an enemy pawn on this or a neighbouring file stands in
         // front of it (only the enemy's rearmost pawn of each file matters).
-        bool passed = true;
-        for (int g = f - 1; g <= f + 1; ++g) {
-            if (g < 1 || g > 8 || e.pawnsOnFile[enemy][g] == 0) continue;
-            if (RelativeRank(side, e.rearPawn[enemy][g]) > r) passed = false;
-        }
-        if (!passed) continue;
+        if (enemyRear[f - 1] > r || enemyRear[f] > r || enemyRear[f + 1] > r) continue;
 
         score += PassedPawnTable[r];
 

@@ -96,3 +96,30 @@ TEST(HashTable, HashOptionLogsTheEntryCount) {
     EXPECT_NE(log.find("GUI: setoption name Hash value 0\r\nSetze Hash auf 69905\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("Setze Hash auf", log.find("Clear Hash")), std::string::npos);
 }
+
+TEST(HashTable, SlotIsTheKeysRemainderForEverySizeAndKey) {
+    FreshTables();
+    const uint32_t keys[] = {0u, 1u, 69904u, 69905u, 69906u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
+    PlyPosition& p = PositionStack[5];
+    p.SideToMove = White;
+    uint32_t state = 12345;
+    for (int megabytes : {1, 2, 3, 7, 13}) {
+        ResizeHashTable(megabytes);
+        ASSERT_EQ(EntryCount, EntryCountFor(megabytes));
+        for (uint32_t key : keys) {
+            for (Side side : {White, Black}) {
+                // Keys that give exactly x after the side key is mixed in.
+                p.KeyLo = key ^ SideKey[side];
+                p.SideToMove = side;
+                EXPECT_EQ(HashSlot(5), key % EntryCount) << megabytes << " MB, key " << key;
+            }
+        }
+        for (int n = 0; n < 20000; ++n) {
+            state = state * 1664525u + 1013904223u;
+            p.KeyLo = state;
+            p.SideToMove = static_cast<Side>(n & 1);
+            ASSERT_EQ(HashSlot(5), (state ^ SideKey[n & 1]) % EntryCount) << megabytes << " MB, key " << state;
+        }
+    }
+    ResizeHashTable(1);
+}

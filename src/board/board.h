@@ -152,27 +152,33 @@ inline constexpr const auto& KnightTargets = Geometry.Knight;
 inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
 
-// One bit per occupied square of Board[1..64]: bit s - 1 for square s.
-inline uint64_t OccupiedSquares(const uint8_t* board) {
+// Squares of Board[1..64] as a 64-bit mask (bit s - 1 for square s): the
+// occupied ones (side < 0) or those holding a piece of one side. The board
+// is read eight squares at a time; the top bit of each byte answers for its
+// square and one multiplication gathers the eight answers into one byte.
+inline uint64_t SquaresHolding(const uint8_t* board, Side side) {
     static_assert(std::endian::native == std::endian::little, "squares are read in their byte order");
-    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7Full, high = 0x8080808080808080ull;
-    uint64_t occupied = 0;
+    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    uint64_t squares = 0;
     for (int rank = 0; rank < 8; ++rank) {
         uint64_t word;
         std::memcpy(&word, board + 1 + 8 * rank, sizeof word);
-        // The top bit of each byte tells whether that square is occupied...
-        const uint64_t nonzero = (((word & low7) + low7) | word) & high;
-        // ...and the multiplication gathers the eight top bits into one byte.
-        occupied |= ((nonzero >> 7) * 0x0102040810204080ull >> 56) << (8 * rank);
+        // Codes are 0..12: a byte is nonzero when adding 127 sets its top
+        // bit, and black (7..12) when adding 121 does; no carry crosses bytes.
+        const uint64_t occupied = (word + 0x7F * ones) & high;
+        const uint64_t black = (word + 0x79 * ones) & high;
+        const uint64_t wanted = side < 0 ? occupied : side == Black ? black : occupied & ~black;
+        squares |= ((wanted >> 7) * 0x0102040810204080ull >> 56) << (8 * rank);
     }
-    return occupied;
+    return squares;
 }
+inline uint64_t OccupiedSquares(const uint8_t* board) { return SquaresHolding(board, -1); }
 
-// Calls visit(square, piece) for every occupied square of Board[1..64] in
-// ascending order, until visit returns false.
+// Calls visit(square, piece) for every occupied square of Board[1..64] (or
+// only those of one side) in ascending order, until visit returns false.
 template <typename Visit>
-inline void ForEachOccupied(const uint8_t* board, Visit visit) {
-    for (uint64_t occupied = OccupiedSquares(board); occupied != 0; occupied &= occupied - 1) {
+inline void ForEachOccupied(const uint8_t* board, Visit visit, Side side = -1) {
+    for (uint64_t occupied = SquaresHolding(board, side); occupied != 0; occupied &= occupied - 1) {
         const int square = std::countr_zero(occupied) + 1;
         if (!visit(square, static_cast<int>(board[square]))) return;
     }

@@ -202,7 +202,6 @@ void GenerateMoves(int ply, bool fullList) {
 
     bool onlyKing = true;
     ForEachOccupied(p.Board, [&](int f, int piece) {
-        if (ColourOf[piece] != g.Us) return true;
         const int type = piece - 6 * g.Us;
         if (type != 6) onlyKing = false;
         switch (type) {
@@ -215,7 +214,7 @@ void GenerateMoves(int ply, bool fullList) {
             default: break;
         }
         return !g.KingCaptured;
-    });
+    }, g.Us);
     p.MoveCount = g.Count;
     BareKing[ply] = onlyKing ? 1 : 0;
 }

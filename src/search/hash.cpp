@@ -60,9 +60,29 @@ void ClearHashTable() {
     }
 }
 
+namespace {
+
+// The remainder by EntryCount without a division: with
+// Reciprocal = ceil(2^64 / EntryCount), the high 64 bits of
+// (Reciprocal * x mod 2^64) * EntryCount are exactly x mod EntryCount for
+// every 32-bit x. Recomputed whenever the entry count has changed.
+uint32_t ReciprocalFor = 0;
+uint64_t Reciprocal = 0;
+
+inline uint32_t RemainderByEntryCount(uint32_t x) {
+    if (ReciprocalFor != EntryCount) {
+        ReciprocalFor = EntryCount;
+        Reciprocal = ~uint64_t{0} / EntryCount + 1;
+    }
+    const uint64_t low = Reciprocal * x;
+    return static_cast<uint32_t>((static_cast<unsigned __int128>(low) * EntryCount) >> 64);
+}
+
+}  // namespace
+
 uint32_t HashSlot(int ply) {
     const PlyPosition& p = PositionStack[ply];
-    return (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount;
+    return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
 bool HashMatches(const HashEntry& e, int ply) {

@@ -286,14 +286,28 @@ bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
     }
 
     // History order for whatever no stage chose.
+    // The highest history counter wins; on a tie the lower piece code, then
+    // the more central destination. The choice's own values are kept at hand.
     if (!chosen && picker.OrderedCount < i) {
+        int pick = c;
+        const Move first = list[pick];
+        int toC = DestinationOf(first.To);
+        int64_t hc = HistoryTable[first.From][toC];
+        int pc = pos.Board[first.From];
         for (int j = i + 1; j <= count; ++j) {
-            const Move m = list[j], choice = list[c];
-            const int toM = DestinationOf(m.To), toC = DestinationOf(choice.To);
-            const int64_t hm = HistoryTable[m.From][toM], hc = HistoryTable[choice.From][toC];
-            const int pm = pos.Board[m.From], pc = pos.Board[choice.From];
-            if (hm > hc || (hm == hc && (pm < pc || (pm == pc && KingCentreTable[toM] > KingCentreTable[toC])))) c = j;
+            const Move m = list[j];
+            const int toM = DestinationOf(m.To);
+            const int64_t hm = HistoryTable[m.From][toM];
+            if (hm < hc) continue;
+            const int pm = pos.Board[m.From];
+            if (hm > hc || pm < pc || (pm == pc && KingCentreTable[toM] > KingCentreTable[toC])) {
+                pick = j;
+                toC = toM;
+                hc = hm;
+                pc = pm;
+            }
         }
+        c = pick;
     }
 
     if (c > i) std::swap(list[i], list[c]);

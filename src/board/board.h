@@ -112,6 +112,7 @@ struct BoardGeometry {
     uint8_t Knight[65][8];  // 0-terminated when shorter than 8
     uint8_t King[65][8];
     uint8_t RayLength[65][8];  // squares from s to the edge in each RaySteps direction
+    uint64_t RayMask[65][8];   // those squares as a mask (bit t - 1 for square t)
 };
 
 constexpr BoardGeometry BuildBoardGeometry() {
@@ -140,7 +141,11 @@ constexpr BoardGeometry BuildBoardGeometry() {
         const int lengths[8] = {north < east ? north : east, north < west ? north : west,
                                 south < east ? south : east, south < west ? south : west,
                                 north, south, east, west};
-        for (int i = 0; i < 8; ++i) t.RayLength[s][i] = static_cast<uint8_t>(lengths[i]);
+        constexpr int steps[8] = {+9, +7, -7, -9, +8, -8, +1, -1};
+        for (int i = 0; i < 8; ++i) {
+            t.RayLength[s][i] = static_cast<uint8_t>(lengths[i]);
+            for (int n = 1; n <= lengths[i]; ++n) t.RayMask[s][i] |= uint64_t{1} << (s + n * steps[i] - 1);
+        }
     }
     return t;
 }
@@ -151,6 +156,7 @@ inline constexpr const auto& RankOf = Geometry.Rank;          // square -> 1..8
 inline constexpr const auto& KnightTargets = Geometry.Knight;
 inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
+inline constexpr const auto& RayMask = Geometry.RayMask;
 
 // Squares of Board[1..64] as a 64-bit mask (bit s - 1 for square s): the
 // occupied ones (side < 0) or those holding a piece of one side. The board

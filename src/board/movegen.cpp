@@ -17,6 +17,7 @@ struct Generation {
     int Checker;
     GenerationMode Mode;
     bool Quiet;  // quiet moves wanted (Full or Evasions)
+    uint64_t Occupied;  // occupied squares, bit s - 1 for square s
     const uint8_t* Board;
     Move* List;
     int Count;  // entries used; written to the ply's MoveCount at the end
@@ -113,32 +114,35 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     }
 }
 
-// Walks one ray of a bishop, rook or queen, `length` squares at most (to the
-// board's edge). Returns false after a king capture.
-[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f, int step, int length) {
-    int t = f;
-    for (int n = 0; n < length; ++n) {
-        t += step;
-        const int piece = g.Board[t];
-        if (piece == Empty) {
-            if (g.Quiet) Add(g, f, t);
-            continue;
-        }
-        if (ColourOf[piece] == g.Us) return true;
-        if (piece == g.EnemyKing) {
-            KingCapture(g, f, t);
-            return false;
-        }
-        if (g.Checker == 0 || g.Checker == t) Add(g, f, t);
-        return true;
+// One ray of a bishop, rook or queen: the empty squares up to the first
+// occupied one (found from the occupancy mask), then that square when it
+// holds an enemy piece. Returns false after a king capture.
+[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f, int direction) {
+    const int step = RaySteps[direction];
+    const uint64_t blockers = g.Occupied & RayMask[f][direction];
+    // The ray runs upwards for a positive step, so its nearest occupied
+    // square is the lowest bit; downwards, the highest.
+    int end = 0;
+    if (blockers != 0) end = step > 0 ? std::countr_zero(blockers) + 1 : 64 - std::countl_zero(blockers);
+    if (g.Quiet) {
+        const int stop = end != 0 ? end : f + step * (RayLength[f][direction] + 1);
+        for (int t = f + step; t != stop; t += step) Add(g, f, t);
     }
+    if (end == 0) return true;
+    const int piece = g.Board[end];
+    if (ColourOf[piece] == g.Us) return true;
+    if (piece == g.EnemyKing) {
+        KingCapture(g, f, end);
+        return false;
+    }
+    if (g.Checker == 0 || g.Checker == end) Add(g, f, end);
     return true;
 }
 
 // The rays of RaySteps from `first` to `last` (diagonals 0..3, straights 4..7).
 [[gnu::always_inline]] inline void SliderMoves(Generation& g, int f, int first, int last) {
     for (int d = first; d <= last; ++d)
-        if (!SlideRay(g, f, RaySteps[d], RayLength[f][d])) return;
+        if (!SlideRay(g, f, d)) return;
 }
 
 [[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
@@ -199,6 +203,7 @@ void GenerateMoves(int ply, bool fullList) {
     }
 
     g.Quiet = QuietAllowed(g);
+    g.Occupied = OccupiedSquares(p.Board);
 
     bool onlyKing = true;
     ForEachOccupied(p.Board, [&](int f, int piece) {

@@ -206,8 +206,10 @@ void GenerateMoves(int ply, bool fullList) {
     g.Occupied = OccupiedSquares(p.Board);
 
     bool onlyKing = true;
-    ForEachOccupied(p.Board, [&](int f, int piece) {
-        const int type = piece - 6 * g.Us;
+    // The side's pieces in ascending square order.
+    for (uint64_t own = SquaresHolding(p.Board, g.Us); own != 0; own &= own - 1) {
+        const int f = std::countr_zero(own) + 1;
+        const int type = p.Board[f] - 6 * g.Us;
         if (type != 6) onlyKing = false;
         switch (type) {
             case 1: PawnMoves(g, f); break;
@@ -218,8 +220,8 @@ void GenerateMoves(int ply, bool fullList) {
             case 6: KingMoves(g, f); break;
             default: break;
         }
-        return !g.KingCaptured;
-    }, g.Us);
+        if (g.KingCaptured) break;
+    }
     p.MoveCount = g.Count;
     BareKing[ply] = onlyKing ? 1 : 0;
 }

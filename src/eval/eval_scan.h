@@ -26,6 +26,9 @@ struct EvalScan {
     int piecesOnFile[2][9];     // knights, bishops, rooks and queens of the side
     bool bishopOnColour[2][2];  // [side][square colour: 0 light, 1 dark]
     int pawnsOnColour[2][2];
+    // [side][file 0..9]: rank, counted from the side, of the enemy's least
+    // advanced pawn on the file; 0 without one (files 0 and 9 stay 0).
+    uint8_t enemyRearRank[2][10];
     int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
     int kingDanger[2];  // danger accumulated against the side's king
 };
@@ -50,12 +53,9 @@ inline int ListedCount(const EvalScan& e, int code) { return e.count[code] < 8 ?
 // pawn of each such file is looked at; one on the same rank does not count),
 // so no enemy pawn can ever advance to attack it.
 inline bool PawnSafe(const EvalScan& e, Side side, int s) {
-    const Side enemy = 1 - side;
     const int f = FileOf[s];
     const int r = RelativeRank(side, s);
-    if (f > 1 && e.pawnsOnFile[enemy][f - 1] > 0 && RelativeRank(side, e.rearPawn[enemy][f - 1]) > r) return false;
-    if (f < 8 && e.pawnsOnFile[enemy][f + 1] > 0 && RelativeRank(side, e.rearPawn[enemy][f + 1]) > r) return false;
-    return true;
+    return e.enemyRearRank[side][f - 1] <= r && e.enemyRearRank[side][f + 1] <= r;
 }
 
 // --- evaluate.cpp: the census ---

@@ -64,6 +64,10 @@ int ScanBoard(EvalScan& e) {
     e.pieceTotal = pieceTotal;
     e.wk = e.squares[WhiteKing][0];
     e.bk = e.squares[BlackKing][0];
+    for (int f = 1; f <= 8; ++f) {
+        if (e.pawnsOnFile[Black][f] != 0) e.enemyRearRank[White][f] = RankOf[e.rearPawn[Black][f]];
+        if (e.pawnsOnFile[White][f] != 0) e.enemyRearRank[Black][f] = 9 - RankOf[e.rearPawn[White][f]];
+    }
     return score;
 }
 

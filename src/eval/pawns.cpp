@@ -116,11 +116,7 @@ int PawnStage(EvalScan& e, Side side) {
     const bool enemyBare = CountOf(e, enemy, 1) + PieceCount(e, enemy) == 0;
     int score = 0;  // in the side's own view; turned to White's at the end
 
-    // Per file (0 and 9 stay empty): the rank, counted from this side, of the
-    // enemy's rearmost pawn on it, or 0 without enemy pawns.
-    int enemyRear[10] = {};
-    for (int f = 1; f <= 8; ++f)
-        if (e.pawnsOnFile[enemy][f] != 0) enemyRear[f] = RelativeRank(side, e.rearPawn[enemy][f]);
+    const uint8_t* enemyRear = e.enemyRearRank[side];
 
     for (int f = 1; f <= 8; ++f) {
         const int n = e.pawnsOnFile[side][f];

@@ -75,3 +75,35 @@ TEST(MoveTextTest, CoordinateTextOfMovesAndPromotions) {
     EXPECT_EQ(MoveText({0, 0}), " 0000");
     for (int bad : {65, 70, 79, 80, 109, 110, 119, 149, 255}) EXPECT_EQ(MoveText({12, static_cast<uint8_t>(bad)}), " 0000") << bad;
 }
+
+TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
+    ResetControlState();
+    SearchState.store(0);
+    IterationDepth = 5;
+    SearchStartTime = CurrentTime() - 100 / MillisecondsPerDay;
+    TimeBudget = 50 / MillisecondsPerDay;
+    SearchDeadline = SearchStartTime + TimeBudget;
+    HardDeadline = SearchStartTime + 1000 / MillisecondsPerDay;
+    // No root move yet: the passed deadline does not stop the search.
+    EXPECT_FALSE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 0);
+    // With a root move: the first overrun extends to twice the budget...
+    RootMoveReady.store(1);
+    EXPECT_FALSE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 1);
+    EXPECT_NEAR((SearchDeadline - SearchStartTime) * MillisecondsPerDay, 100.0, 1e-6);
+    // ...and the second unwinds.
+    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 2);
+    // Depth 3 and below are never cut by the clock.
+    SearchState.store(0);
+    IterationDepth = 3;
+    EXPECT_FALSE(DeadlineCheck());
+    // Past the end of the clock the search stops even without a root move.
+    IterationDepth = 4;
+    RootMoveReady.store(0);
+    HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
+    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 2);
+    ResetControlState();
+}

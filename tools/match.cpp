@@ -29,7 +29,7 @@
 
 namespace {
 
-struct EngineSpec {
+struct EngineConfig {
     std::string Path;
     std::string Name;
     std::vector<std::string> Options;
@@ -100,11 +100,11 @@ bool BareMaterial() {
     return others == 0 && minors <= 1;
 }
 
-bool StartEngine(std::unique_ptr<EngineProcess>& engine, const EngineSpec& spec) {
-    engine = std::make_unique<EngineProcess>(std::vector<std::string>{}, spec.Path);
+bool StartEngine(std::unique_ptr<EngineProcess>& engine, const EngineConfig& config) {
+    engine = std::make_unique<EngineProcess>(std::vector<std::string>{}, config.Path);
     engine->Send("uci");
     if (engine->ReadUntil("uciok", 10000).empty()) return false;
-    for (const auto& option : spec.Options) {
+    for (const auto& option : config.Options) {
         std::size_t eq = option.find('=');
         engine->Send("setoption name " + option.substr(0, eq) + " value " + option.substr(eq + 1));
     }
@@ -128,7 +128,7 @@ struct MatchSettings {
     bool StopInfinite = false;
 };
 
-GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineSpec specs[2], int whiteEngine,
+GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineConfig configs[2], int whiteEngine,
                     const std::string& opening, const MatchSettings& settings, Tally& tally, std::mt19937& rng) {
     std::string moves = opening;
     std::vector<std::string> seen;  // positions so far, for threefold repetition
@@ -181,16 +181,16 @@ GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineSpec 
         if (lines.empty()) {
             if (engine.Wait(0) != -1 || engine.Pid < 0) {
                 ++tally.Crashes[mover];
-                return {loss, specs[mover].Name + " died", mover};
+                return {loss, configs[mover].Name + " died", mover};
             }
             ++tally.Hangs[mover];
-            return {loss, specs[mover].Name + " hangs", mover};
+            return {loss, configs[mover].Name + " hangs", mover};
         }
         if (!infinite) {
             clock[mover] -= used;
             if (clock[mover] < 0) {
                 ++tally.TimeLosses[mover];
-                return {loss, specs[mover].Name + " lost on time (" + std::to_string(-clock[mover]) + " ms over)"};
+                return {loss, configs[mover].Name + " lost on time (" + std::to_string(-clock[mover]) + " ms over)"};
             }
             clock[mover] += increment;
         }
@@ -201,7 +201,7 @@ GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineSpec 
         for (const auto& m : legal) ok = ok || m == best;
         if (!ok) {
             ++tally.IllegalMoves[mover];
-            return {loss, specs[mover].Name + " played illegal move '" + best + "'"};
+            return {loss, configs[mover].Name + " played illegal move '" + best + "'"};
         }
         moves += (moves.empty() ? "" : " ") + best;
     }
@@ -218,7 +218,7 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    EngineSpec specs[2];
+    EngineConfig configs[2];
     MatchSettings settings;
     unsigned seed = 1;
     for (int i = 1; i < argc; ++i) {
@@ -230,12 +230,12 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--engine1") specs[0].Path = next();
-        else if (a == "--engine2") specs[1].Path = next();
-        else if (a == "--name1") specs[0].Name = next();
-        else if (a == "--name2") specs[1].Name = next();
-        else if (a == "--option1") specs[0].Options.push_back(next());
-        else if (a == "--option2") specs[1].Options.push_back(next());
+        if (a == "--engine1") configs[0].Path = next();
+        else if (a == "--engine2") configs[1].Path = next();
+        else if (a == "--name1") configs[0].Name = next();
+        else if (a == "--name2") configs[1].Name = next();
+        else if (a == "--option1") configs[0].Options.push_back(next());
+        else if (a == "--option2") configs[1].Options.push_back(next());
         else if (a == "--games") settings.Games = std::atoi(next().c_str());
         else if (a == "--seed") seed = static_cast<unsigned>(std::atoi(next().c_str()));
         else if (a == "--tc") {
@@ -250,13 +250,13 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (specs[0].Path.empty() || specs[1].Path.empty()) {
+    if (configs[0].Path.empty() || configs[1].Path.empty()) {
         Usage();
         return 2;
     }
-    for (auto& s : specs)
+    for (auto& s : configs)
         if (s.Name.empty()) s.Name = s.Path.substr(s.Path.rfind('/') + 1);
-    if (specs[0].Name == specs[1].Name) specs[1].Name += "-2";
+    if (configs[0].Name == configs[1].Name) configs[1].Name += "-2";
 
     InitEngineTables();
     std::mt19937 rng(seed);
@@ -265,8 +265,8 @@ int main(int argc, char** argv) {
     for (int g = 0; g < settings.Games; ++g) {
         for (int e = 0; e < 2; ++e) {
             if (engines[e]) continue;
-            if (!StartEngine(engines[e], specs[e])) {
-                std::fprintf(stderr, "%s does not answer uci\n", specs[e].Name.c_str());
+            if (!StartEngine(engines[e], configs[e])) {
+                std::fprintf(stderr, "%s does not answer uci\n", configs[e].Name.c_str());
                 return 1;
             }
         }
@@ -277,23 +277,23 @@ int main(int argc, char** argv) {
         }
         const int whiteEngine = g % 2;  // engine 1 has White in even games
         const std::string opening = Openings[(g / 2) % OpeningCount];
-        GameResult r = PlayGame(engines, specs, whiteEngine, opening, settings, tally, rng);
+        GameResult r = PlayGame(engines, configs, whiteEngine, opening, settings, tally, rng);
         int score1 = r.Result == Outcome::Draw ? 0 : ((r.Result == Outcome::WhiteWins) == (whiteEngine == 0) ? 1 : -1);
         tally.Wins += score1 == 1;
         tally.Draws += score1 == 0;
         tally.Losses += score1 == -1;
-        std::printf("game %d: %s (white) - %s (black): %s, %s\n", g + 1, specs[whiteEngine].Name.c_str(),
-                    specs[1 - whiteEngine].Name.c_str(),
+        std::printf("game %d: %s (white) - %s (black): %s, %s\n", g + 1, configs[whiteEngine].Name.c_str(),
+                    configs[1 - whiteEngine].Name.c_str(),
                     r.Result == Outcome::Draw ? "1/2-1/2" : (r.Result == Outcome::WhiteWins ? "1-0" : "0-1"),
                     r.Reason.c_str());
         std::fflush(stdout);
         if (r.Culprit >= 0) engines[r.Culprit].reset();  // a dead or hung engine is restarted
     }
-    std::printf("\n%s vs %s: +%d =%d -%d\n", specs[0].Name.c_str(), specs[1].Name.c_str(), tally.Wins, tally.Draws,
+    std::printf("\n%s vs %s: +%d =%d -%d\n", configs[0].Name.c_str(), configs[1].Name.c_str(), tally.Wins, tally.Draws,
                 tally.Losses);
     int anomalies = 0;
     for (int e = 0; e < 2; ++e) {
-        std::printf("%s: time losses %d, illegal moves %d, crashes %d, hangs %d\n", specs[e].Name.c_str(),
+        std::printf("%s: time losses %d, illegal moves %d, crashes %d, hangs %d\n", configs[e].Name.c_str(),
                     tally.TimeLosses[e], tally.IllegalMoves[e], tally.Crashes[e], tally.Hangs[e]);
         anomalies += tally.TimeLosses[e] + tally.IllegalMoves[e] + tally.Crashes[e] + tally.Hangs[e];
     }

@@ -24,7 +24,15 @@ bool FixedMoveTime = false;
 double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 
 bool DeadlineCheck() {
-    if (IterationDepth <= 3 || RootMoveReady.load(std::memory_order_relaxed) == 0) return false;
+    if (IterationDepth <= 3) return false;
+    if (RootMoveReady.load(std::memory_order_relaxed) == 0) {
+        // Before this search has a move of its own it normally goes on, but
+        // never past the end of the clock: the driver then plays the table's
+        // move or the first legal one rather than lose on time.
+        if (HardDeadline == std::numeric_limits<double>::infinity() || CurrentTime() <= HardDeadline) return false;
+        SearchState.store(2);
+        return true;
+    }
     if (NodeLimit != 0 && NodeCount >= NodeLimit) {
         SearchState.store(2);
         return true;

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 #include "board/board.h"
 
@@ -17,27 +19,47 @@ struct EvalScan {
     int wk;  // square of the white king
     int bk;  // square of the black king
 
-    int pieceTotal;             // occupied squares counted, kings included
-    int count[13];              // pieces per PieceCode
-    uint8_t squares[13][8];     // per PieceCode, the first 8 squares in scan order
-    int pawnsOnFile[2][9];      // [side][file 1..8]
-    uint8_t frontPawn[2][9];    // most advanced pawn of the side on the file
-    uint8_t rearPawn[2][9];     // least advanced pawn of the side on the file
-    int piecesOnFile[2][9];     // knights, bishops, rooks and queens of the side
-    bool bishopOnColour[2][2];  // [side][square colour: 0 light, 1 dark]
-    int pawnsOnColour[2][2];
+    // Everything from here to `squares` starts at zero (see ClearCensus).
+    int pieceTotal;               // occupied squares counted, kings included
+    uint8_t count[13];            // pieces per PieceCode
+    uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
+    uint8_t frontPawn[2][9];      // most advanced pawn of the side on the file
+    uint8_t rearPawn[2][9];       // least advanced pawn of the side on the file
+    uint8_t piecesOnFile[2][9];   // knights, bishops, rooks and queens of the side
+    bool bishopOnColour[2][2];    // [side][square colour: 0 light, 1 dark]
+    uint8_t pawnsOnColour[2][2];
     // [side][file 0..9]: rank, counted from the side, of the enemy's least
     // advanced pawn on the file; 0 without one (files 0 and 9 stay 0).
     uint8_t enemyRearRank[2][10];
     int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
     int kingDanger[2];  // danger accumulated against the side's king
+    // Per PieceCode, the first 8 squares in scan order; only the first
+    // count[code] entries are meaningful, so the clearing skips them.
+    uint8_t squares[13][8];
 };
+
+// Zeroes the counted part of the census (all of it but the square lists).
+inline void ClearCensus(EvalScan& e) {
+    std::memset(&e.pieceTotal, 0, offsetof(EvalScan, squares) - offsetof(EvalScan, pieceTotal));
+    e.squares[WhiteKing][0] = 0;
+    e.squares[BlackKing][0] = 0;
+}
 
 // Dark (1) when file + rank is even, light (0) otherwise.
 inline int SquareColour(int s) { return (FileOf[s] + RankOf[s] + 1) & 1; }
 
 // Rank counted from the side's own back rank (1..8).
-inline int RelativeRank(Side side, int s) { return side == White ? RankOf[s] : 9 - RankOf[s]; }
+inline constexpr auto RelativeRankTable = [] {
+    struct {
+        uint8_t rank[2][65];
+    } t{};
+    for (int s = 1; s <= 64; ++s) {
+        t.rank[White][s] = RankOf[s];
+        t.rank[Black][s] = static_cast<uint8_t>(9 - RankOf[s]);
+    }
+    return t;
+}();
+inline int RelativeRank(Side side, int s) { return RelativeRankTable.rank[side][s]; }
 
 // Piece counts of a side by piece type (1 pawn .. 5 queen).
 inline int CountOf(const EvalScan& e, Side side, int type) { return e.count[6 * side + type]; }
@@ -60,7 +82,8 @@ inline bool PawnSafe(const EvalScan& e, Side side, int s) {
 
 // --- evaluate.cpp: the census ---
 // One pass over squares 1..64 (stopping once 32 pieces are counted): fills
-// the census of a zeroed EvalScan whose board, ply and sideToMove are set,
+// the census of an EvalScan whose board, ply and sideToMove are set and
+// whose counted part is zero (a value-initialised one or after ClearCensus),
 // and returns the sum of the per-square terms.
 int ScanBoard(EvalScan& e);
 

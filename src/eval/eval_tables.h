@@ -82,39 +82,29 @@ inline constexpr uint8_t EdgeTable[65] = {
     4, 0, 0, 0, 0, 0, 0, 4,
     4, 4, 4, 4, 4, 4, 4, 4};
 
-// Square term of a white pawn on s: its table value, -15 on an edge file,
-// -1 when the square in front of it is occupied.
-inline int WhitePawnScanTerm(const uint8_t* board, int s) {
-    int term = PawnTable[s];
-    const int f = FileOf[s];
-    if (f == 1 || f == 8) term -= 15;
-    if (s + 8 <= 64 && board[s + 8] != Empty) term -= 1;
-    return term;
-}
-
-// The black pawn's mirror, as a White-view contribution.
-inline int BlackPawnScanTerm(const uint8_t* board, int s) {
-    int term = -PawnTable[(8 - RankOf[s]) * 8 + FileOf[s]];
-    const int f = FileOf[s];
-    if (f == 1 || f == 8) term += 15;
-    if (s - 8 >= 1 && board[s - 8] != Empty) term += 1;
-    return term;
-}
-
-// Square terms of a knight, bishop, rook or queen (White view). `nth` is how
-// many pieces of this code the scan has met, this one included: the first
-// rook of a side earns 60 and each further one 35; each queen after the first
-// costs 25.
-inline int PieceScanTerm(int code, int s, int nth) {
-    switch (code) {
-        case WhiteKnight: return KnightTable[s] - 30;
-        case WhiteBishop: return BishopTable[s];
-        case WhiteRook: return RookTable[s] + (nth == 1 ? 60 : 35);
-        case WhiteQueen: return QueenTable[s] - (nth > 1 ? 25 : 0);
-        case BlackKnight: return 30 - KnightTable[s];
-        case BlackBishop: return -BishopTable[s];
-        case BlackRook: return -RookTable[s] - (nth == 1 ? 60 : 35);
-        case BlackQueen: return -QueenTable[s] + (nth > 1 ? 25 : 0);
-        default: return 0;
+// Square term of each piece on each square, as a White-view contribution,
+// [PieceCode][square]. Pawns: the table value, 15 less on an edge file (the
+// black pawn reads the square with the same file on rank 9 - rank). Knights
+// lose 30. Every rook holds 35, every queen 0 here: the scan adds 25 for a
+// side's first rook and takes 25 for each queen after its first, and takes 1
+// for a pawn whose square in front is occupied.
+inline constexpr auto SquareTermTable = [] {
+    struct {
+        int16_t term[13][65];
+    } t{};
+    for (int s = 1; s <= 64; ++s) {
+        const int f = FileOf[s];
+        const int edge = (f == 1 || f == 8) ? 15 : 0;
+        t.term[WhitePawn][s] = static_cast<int16_t>(PawnTable[s] - edge);
+        t.term[BlackPawn][s] = static_cast<int16_t>(-PawnTable[(8 - RankOf[s]) * 8 + f] + edge);
+        t.term[WhiteKnight][s] = static_cast<int16_t>(KnightTable[s] - 30);
+        t.term[BlackKnight][s] = static_cast<int16_t>(30 - KnightTable[s]);
+        t.term[WhiteBishop][s] = static_cast<int16_t>(BishopTable[s]);
+        t.term[BlackBishop][s] = static_cast<int16_t>(-BishopTable[s]);
+        t.term[WhiteRook][s] = static_cast<int16_t>(RookTable[s] + 35);
+        t.term[BlackRook][s] = static_cast<int16_t>(-RookTable[s] - 35);
+        t.term[WhiteQueen][s] = static_cast<int16_t>(QueenTable[s]);
+        t.term[BlackQueen][s] = static_cast<int16_t>(-QueenTable[s]);
     }
-}
+    return t;
+}();

@@ -18,56 +18,59 @@ int ScanBoard(EvalScan& e) {
         ++pieceTotal;
         const int nth = ++e.count[code];
         if (nth <= 8) e.squares[code][nth - 1] = static_cast<uint8_t>(s);
+        score += SquareTermTable.term[code][s];
         const int f = FileOf[s];
         switch (code) {
             case WhitePawn:
                 // Ascending order: each later white pawn of a file is further up.
-                if (e.pawnsOnFile[White][f]++ == 0) e.rearPawn[White][f] = static_cast<uint8_t>(s);
+                if (e.pawnsOnFile[White][f]++ == 0) {
+                    e.rearPawn[White][f] = static_cast<uint8_t>(s);
+                    e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
+                }
                 e.frontPawn[White][f] = static_cast<uint8_t>(s);
                 ++e.pawnsOnColour[White][SquareColour(s)];
-                score += WhitePawnScanTerm(board, s);
+                if (s <= 56 && board[s + 8] != Empty) score -= 1;
                 break;
             case BlackPawn:
                 // Ascending order: each later black pawn of a file is further back.
                 if (e.pawnsOnFile[Black][f]++ == 0) e.frontPawn[Black][f] = static_cast<uint8_t>(s);
                 e.rearPawn[Black][f] = static_cast<uint8_t>(s);
+                e.enemyRearRank[White][f] = RankOf[s];
                 ++e.pawnsOnColour[Black][SquareColour(s)];
-                score += BlackPawnScanTerm(board, s);
+                if (s >= 9 && board[s - 8] != Empty) score += 1;
                 break;
             case WhiteBishop:
                 e.bishopOnColour[White][SquareColour(s)] = true;
                 ++e.piecesOnFile[White][f];
-                score += PieceScanTerm(code, s, nth);
                 break;
             case BlackBishop:
                 e.bishopOnColour[Black][SquareColour(s)] = true;
                 ++e.piecesOnFile[Black][f];
-                score += PieceScanTerm(code, s, nth);
                 break;
             case WhiteKnight:
             case WhiteRook:
             case WhiteQueen:
                 ++e.piecesOnFile[White][f];
-                score += PieceScanTerm(code, s, nth);
                 break;
             case BlackKnight:
             case BlackRook:
             case BlackQueen:
                 ++e.piecesOnFile[Black][f];
-                score += PieceScanTerm(code, s, nth);
                 break;
             default:  // kings add nothing here
                 break;
         }
         return pieceTotal < 32;
     });
+    // A side's first rook is worth 25 more than the others; each queen after
+    // the first costs 25.
+    if (e.count[WhiteRook] > 0) score += 25;
+    if (e.count[BlackRook] > 0) score -= 25;
+    if (e.count[WhiteQueen] > 1) score -= 25 * (e.count[WhiteQueen] - 1);
+    if (e.count[BlackQueen] > 1) score += 25 * (e.count[BlackQueen] - 1);
     e.pieceTotal = pieceTotal;
     e.wk = e.squares[WhiteKing][0];
     e.bk = e.squares[BlackKing][0];
-    for (int f = 1; f <= 8; ++f) {
-        if (e.pawnsOnFile[Black][f] != 0) e.enemyRearRank[White][f] = RankOf[e.rearPawn[Black][f]];
-        if (e.pawnsOnFile[White][f] != 0) e.enemyRearRank[Black][f] = 9 - RankOf[e.rearPawn[White][f]];
-    }
     return score;
 }
 
@@ -146,7 +149,8 @@ int Evaluate(int ply) {
     LeadPawnSquare[ply][White] = 0;
     LeadPawnSquare[ply][Black] = 0;
 
-    EvalScan e{};
+    EvalScan e;
+    ClearCensus(e);
     e.board = position.Board;
     e.ply = ply;
     e.sideToMove = side;

@@ -33,6 +33,8 @@ struct EvalScan {
     uint8_t enemyRearRank[2][10];
     int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
     int kingDanger[2];  // danger accumulated against the side's king
+    uint8_t pawnFiles[2];  // [side]: bit f - 1 set when the side has a pawn on file f
+    uint64_t occupied;     // every occupied square of the board (bit s - 1)
     // Per PieceCode, the first 8 squares in scan order; only the first
     // count[code] entries are meaningful, so the clearing skips them.
     uint8_t squares[13][8];

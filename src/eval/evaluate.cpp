@@ -3,6 +3,8 @@
 // terms, the lone-minor terms, the cannot-win clamp and the final sign.
 #include "eval/evaluate.h"
 
+#include <bit>
+
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
 
@@ -14,7 +16,10 @@ int ScanBoard(EvalScan& e) {
     const uint8_t* board = e.board;
     int score = 0;
     int pieceTotal = 0;
-    ForEachOccupied(board, [&](int s, int code) {
+    e.occupied = OccupiedSquares(board);
+    for (uint64_t left = e.occupied; left != 0 && pieceTotal < 32; left &= left - 1) {
+        const int s = std::countr_zero(left) + 1;
+        const int code = board[s];
         ++pieceTotal;
         const int nth = ++e.count[code];
         if (nth <= 8) e.squares[code][nth - 1] = static_cast<uint8_t>(s);
@@ -24,6 +29,7 @@ int ScanBoard(EvalScan& e) {
             case WhitePawn:
                 // Ascending order: each later white pawn of a file is further up.
                 if (e.pawnsOnFile[White][f]++ == 0) {
+                    e.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
                     e.rearPawn[White][f] = static_cast<uint8_t>(s);
                     e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
                 }
@@ -33,7 +39,10 @@ int ScanBoard(EvalScan& e) {
                 break;
             case BlackPawn:
                 // Ascending order: each later black pawn of a file is further back.
-                if (e.pawnsOnFile[Black][f]++ == 0) e.frontPawn[Black][f] = static_cast<uint8_t>(s);
+                if (e.pawnsOnFile[Black][f]++ == 0) {
+                    e.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
+                    e.frontPawn[Black][f] = static_cast<uint8_t>(s);
+                }
                 e.rearPawn[Black][f] = static_cast<uint8_t>(s);
                 e.enemyRearRank[White][f] = RankOf[s];
                 ++e.pawnsOnColour[Black][SquareColour(s)];
@@ -60,8 +69,7 @@ int ScanBoard(EvalScan& e) {
             default:  // kings add nothing here
                 break;
         }
-        return pieceTotal < 32;
-    });
+    }
     // A side's first rook is worth 25 more than the others; each queen after
     // the first costs 25.
     if (e.count[WhiteRook] > 0) score += 25;

@@ -1,6 +1,8 @@
 // Pawn structure: pawns on a single file, doubled pawns, passed pawns with
 // their refinements, the test for a passed pawn no defender can stop, and the
 // race between such pawns. Also points the searches at a side's lead pawn.
+#include <bit>
+
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
 #include "eval/evaluate.h"
@@ -118,9 +120,10 @@ int PawnStage(EvalScan& e, Side side) {
 
     const uint8_t* enemyRear = e.enemyRearRank[side];
 
-    for (int f = 1; f <= 8; ++f) {
+    // Files with pawns of the side, from file 1 up.
+    for (unsigned files = e.pawnFiles[side]; files != 0; files &= files - 1) {
+        const int f = std::countr_zero(files) + 1;
         const int n = e.pawnsOnFile[side][f];
-        if (n == 0) continue;
         const int p = e.frontPawn[side][f];
         const int r = RelativeRank(side, p);
 

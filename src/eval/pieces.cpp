@@ -56,6 +56,27 @@ int FileControl(const EvalScan& e, Side side) {
     return side == White ? score : -score;
 }
 
+namespace {
+
+// The on-board squares diagonally next to each square as masks (bit t - 1
+// for square t): [0] on the a1-h8 diagonal (s - 9, s + 9), [1] on the
+// h1-a8 diagonal (s - 7, s + 7).
+constexpr auto DiagonalNeighbours = [] {
+    struct {
+        uint64_t squares[2][65];
+    } t{};
+    for (int s = 1; s <= 64; ++s) {
+        const int f = FileOf[s], r = RankOf[s];
+        if (f > 1 && r > 1) t.squares[0][s] |= uint64_t{1} << (s - 9 - 1);
+        if (f < 8 && r < 8) t.squares[0][s] |= uint64_t{1} << (s + 9 - 1);
+        if (f < 8 && r > 1) t.squares[1][s] |= uint64_t{1} << (s - 7 - 1);
+        if (f > 1 && r < 8) t.squares[1][s] |= uint64_t{1} << (s + 7 - 1);
+    }
+    return t;
+}();
+
+}  // namespace
+
 int BishopTerms(const EvalScan& e, Side side) {
     const int ownBishop = 6 * side + 3;
     if (e.count[ownBishop] == 0) return 0;
@@ -86,10 +107,9 @@ int BishopTerms(const EvalScan& e, Side side) {
     const int up = side == White ? 8 : -8;
     for (int i = 0; i < ListedCount(e, ownBishop); ++i) {
         const int s = e.squares[ownBishop][i];
-        const int f = FileOf[s];
         if (PawnSafe(e, side, s)) score += 4;
-        const bool diagonalA = (s > 9 && f > 1 && board[s - 9] == Empty) || (s < 56 && f < 8 && board[s + 9] == Empty);
-        const bool diagonalB = (s > 8 && f < 8 && board[s - 7] == Empty) || (s < 57 && f > 1 && board[s + 7] == Empty);
+        const bool diagonalA = (DiagonalNeighbours.squares[0][s] & ~e.occupied) != 0;
+        const bool diagonalB = (DiagonalNeighbours.squares[1][s] & ~e.occupied) != 0;
         if (diagonalA) score += 3;
         if (diagonalB) score += 3;
         if (!diagonalA && !diagonalB) {

@@ -1,17 +1,31 @@
 // AttackingSquare: is a square attacked by a side, and by which piece.
 #include "board/board.h"
 
+#include <bit>
+
 namespace {
 
-// First occupied square from target in direction step (at most `count`
-// squares), or 0 when the ray runs off the board without meeting a piece.
-inline int FirstOccupied(const uint8_t* board, int target, int step, int count) {
-    int sq = target;
-    for (int i = 0; i < count; ++i) {
-        sq += step;
-        if (board[sq] != Empty) return sq;
-    }
-    return 0;
+// Squares a king or a knight on s reaches, as masks (bit t - 1 for square t).
+constexpr auto ContactMasks = [] {
+    struct {
+        uint64_t king[65];
+        uint64_t knight[65];
+    } t{};
+    for (int s = 1; s <= 64; ++s)
+        for (int i = 0; i < 8; ++i) {
+            if (KingTargets[s][i] != 0) t.king[s] |= uint64_t{1} << (KingTargets[s][i] - 1);
+            if (KnightTargets[s][i] != 0) t.knight[s] |= uint64_t{1} << (KnightTargets[s][i] - 1);
+        }
+    return t;
+}();
+
+// First occupied square from target along a ray (given as its mask and
+// whether it runs to higher squares), or 0 when it runs off the board
+// without meeting a piece.
+inline int FirstOccupied(uint64_t occupied, uint64_t ray, bool upward) {
+    const uint64_t blockers = occupied & ray;
+    if (blockers == 0) return 0;
+    return upward ? std::countr_zero(blockers) + 1 : 64 - std::countl_zero(blockers);
 }
 
 }  // namespace
@@ -23,16 +37,21 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     const int pawn = 6 * side + 1;
 
     // 1. King and knight contact, slot by slot. An unused slot holds square
-    // 0, whose board byte is always empty, so it never matches.
-    for (int i = 0; i < 8; ++i) {
-        const int k = KingTargets[target][i];
-        if (board[k] == king) return static_cast<uint8_t>(k);
-        const int n = KnightTargets[target][i];
-        if (board[n] == knight) return static_cast<uint8_t>(n);
+    // 0, whose board byte is always empty, so it never matches. The slots are
+    // only visited when the masks show such a contact.
+    if ((ContactMasks.king[target] & SquaresOfPiece(board, king)) != 0 ||
+        (ContactMasks.knight[target] & SquaresOfPiece(board, knight)) != 0) {
+        for (int i = 0; i < 8; ++i) {
+            const int k = KingTargets[target][i];
+            if (board[k] == king) return static_cast<uint8_t>(k);
+            const int n = KnightTargets[target][i];
+            if (board[n] == knight) return static_cast<uint8_t>(n);
+        }
     }
 
+    const uint64_t occupied = OccupiedSquares(board);
+    const uint64_t* rays = RayMask[target];
     const int file = FileOf[target], rank = RankOf[target];
-    const uint8_t* length = RayLength[target];
     int sq;
 
     // 2. Not on file h: a pawn from the h-side, then the eastward ray.
@@ -42,7 +61,7 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         } else {
             if (target < 49 && board[target + 9] == pawn) return static_cast<uint8_t>(target + 9);
         }
-        sq = FirstOccupied(board, target, +1, length[East]);
+        sq = FirstOccupied(occupied, rays[East], true);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 3. Not on file a: a pawn from the a-side, then the westward ray.
@@ -52,25 +71,25 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         } else {
             if (target < 49 && board[target + 7] == pawn) return static_cast<uint8_t>(target + 7);
         }
-        sq = FirstOccupied(board, target, -1, length[West]);
+        sq = FirstOccupied(occupied, rays[West], false);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 4. Not on rank 8: north-east, north-west diagonals, then north.
     if (rank != 8) {
-        sq = FirstOccupied(board, target, +9, length[NorthEast]);
+        sq = FirstOccupied(occupied, rays[NorthEast], true);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, +7, length[NorthWest]);
+        sq = FirstOccupied(occupied, rays[NorthWest], true);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, +8, length[North]);
+        sq = FirstOccupied(occupied, rays[North], true);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     // 5. Not on rank 1: south-east, south-west diagonals, then south.
     if (rank != 1) {
-        sq = FirstOccupied(board, target, -7, length[SouthEast]);
+        sq = FirstOccupied(occupied, rays[SouthEast], false);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, -9, length[SouthWest]);
+        sq = FirstOccupied(occupied, rays[SouthWest], false);
         if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
-        sq = FirstOccupied(board, target, -8, length[South]);
+        sq = FirstOccupied(occupied, rays[South], false);
         if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
     }
     return 0;

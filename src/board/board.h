@@ -203,6 +203,25 @@ inline uint64_t SquaresHolding(const uint8_t* board, Side side) {
 }
 inline uint64_t OccupiedSquares(const uint8_t* board) { return SquaresHolding(board, -1); }
 
+// Squares of Board[1..64] holding one piece code, as a mask like SquaresHolding's.
+inline uint64_t SquaresOfPiece(const uint8_t* board, int code) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(code));
+    uint64_t squares = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(board + 1 + 16 * part));
+        const uint64_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+        squares |= bits << (16 * part);
+    }
+    return squares;
+#else
+    uint64_t squares = 0;
+    for (int s = 1; s <= 64; ++s)
+        if (board[s] == code) squares |= uint64_t{1} << (s - 1);
+    return squares;
+#endif
+}
+
 // Calls visit(square, piece) for every occupied square of Board[1..64] (or
 // only those of one side) in ascending order, until visit returns false.
 template <typename Visit>

@@ -12,7 +12,15 @@ int32_t EvalCache[MaxPly][2];
 uint8_t LeadPawnSquare[MaxPly][2];
 bool DeadDrawFlag;
 
-int ScanBoard(EvalScan& e) {
+namespace {
+
+// Dark squares as a mask (bit s - 1 for square s).
+constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
+
+// The census in square order, stopping at the 32nd piece: for boards with
+// more than 32 pieces, which ScanBoard's piece-by-piece lists would count
+// in full.
+int ScanInSquareOrder(EvalScan& e) {
     const uint8_t* board = e.board;
     int score = 0;
     int pieceTotal = 0;
@@ -70,6 +78,80 @@ int ScanBoard(EvalScan& e) {
                 break;
         }
     }
+    // A side's first rook is worth 25 more than the others; each queen after
+    // the first costs 25.
+    if (e.count[WhiteRook] > 0) score += 25;
+    if (e.count[BlackRook] > 0) score -= 25;
+    if (e.count[WhiteQueen] > 1) score -= 25 * (e.count[WhiteQueen] - 1);
+    if (e.count[BlackQueen] > 1) score += 25 * (e.count[BlackQueen] - 1);
+    e.pieceTotal = pieceTotal;
+    e.wk = e.squares[WhiteKing][0];
+    e.bk = e.squares[BlackKing][0];
+    return score;
+}
+
+}  // namespace
+
+// Each piece code's squares come from one mask of the board, visited in
+// ascending order, so every list and per-file record matches a scan of the
+// squares in order.
+int ScanBoard(EvalScan& e) {
+    const uint8_t* board = e.board;
+    uint64_t pieces[13];
+    for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
+    e.occupied = OccupiedSquares(board);
+    int score = 0;
+    int pieceTotal = 0;
+
+    // The squares of one code: its count, its first 8 squares, its square terms.
+    auto list = [&](int code, auto visit) {
+        int n = 0;
+        for (uint64_t left = pieces[code]; left != 0; left &= left - 1) {
+            const int s = std::countr_zero(left) + 1;
+            if (n < 8) e.squares[code][n] = static_cast<uint8_t>(s);
+            ++n;
+            score += SquareTermTable.term[code][s];
+            visit(s, FileOf[s]);
+        }
+        e.count[code] = static_cast<uint8_t>(n);
+        pieceTotal += n;
+    };
+
+    // Ascending order: each later white pawn of a file is further up.
+    list(WhitePawn, [&](int s, int f) {
+        if (e.pawnsOnFile[White][f]++ == 0) {
+            e.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
+            e.rearPawn[White][f] = static_cast<uint8_t>(s);
+            e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
+        }
+        e.frontPawn[White][f] = static_cast<uint8_t>(s);
+        ++e.pawnsOnColour[White][SquareColour(s)];
+        if (s <= 56 && board[s + 8] != Empty) score -= 1;
+    });
+    // Ascending order: each later black pawn of a file is further back.
+    list(BlackPawn, [&](int s, int f) {
+        if (e.pawnsOnFile[Black][f]++ == 0) {
+            e.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
+            e.frontPawn[Black][f] = static_cast<uint8_t>(s);
+        }
+        e.rearPawn[Black][f] = static_cast<uint8_t>(s);
+        e.enemyRearRank[White][f] = RankOf[s];
+        ++e.pawnsOnColour[Black][SquareColour(s)];
+        if (s >= 9 && board[s - 8] != Empty) score += 1;
+    });
+    for (int side = White; side <= Black; ++side) {
+        auto onFile = [&](int, int f) { ++e.piecesOnFile[side][f]; };
+        for (int type = 2; type <= 5; ++type) list(6 * side + type, onFile);
+        list(6 * side + 6, [](int, int) {});
+        const uint64_t bishops = pieces[6 * side + 3];
+        e.bishopOnColour[side][0] = (bishops & ~DarkSquares) != 0;
+        e.bishopOnColour[side][1] = (bishops & DarkSquares) != 0;
+    }
+    if (pieceTotal > 32) {
+        ClearCensus(e);
+        return ScanInSquareOrder(e);
+    }
+
     // A side's first rook is worth 25 more than the others; each queen after
     // the first costs 25.
     if (e.count[WhiteRook] > 0) score += 25;

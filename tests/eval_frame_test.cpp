@@ -181,3 +181,35 @@ TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
     EXPECT_EQ(afterNc3, Evaluate(5));
     EXPECT_NE(afterE4, afterNc3);
 }
+
+TEST(EvalFrame, CensusOfAnOverfullBoardStopsAtTheThirtySecondSquare) {
+    // The initial position with two more white knights (e3, d6): 34 pieces.
+    // Counted in square order, g8 and h8 are the 33rd and 34th and stay out.
+    evaltest::EnsureEngineTables();
+    uint8_t board[65];
+    std::memcpy(board, StartBoard, sizeof board);
+    board[evaltest::Sq("e3")] = WhiteKnight;
+    board[evaltest::Sq("d6")] = WhiteKnight;
+    evaltest::PlaceBoard(0, board, White);
+    EvalScan e = CensusOfRoot();
+    EXPECT_EQ(e.pieceTotal, 32);
+    EXPECT_EQ(e.count[WhiteKnight], 4);
+    EXPECT_EQ(e.count[BlackKnight], 1);
+    EXPECT_EQ(e.count[BlackRook], 1);
+    EXPECT_EQ(e.squares[WhiteKnight][2], evaltest::Sq("e3"));
+    EXPECT_EQ(e.squares[WhiteKnight][3], evaltest::Sq("d6"));
+    EXPECT_EQ(e.bk, evaltest::Sq("e8"));
+    const int overfull = evaltest::ScanTermsOfRoot();
+
+    // The same board without g8 and h8 holds 32 pieces, all counted: its
+    // square terms are the ones the overfull board's scan added up.
+    board[evaltest::Sq("g8")] = Empty;
+    board[evaltest::Sq("h8")] = Empty;
+    evaltest::PlaceBoard(0, board, White);
+    EXPECT_EQ(CensusOfRoot().pieceTotal, 32);
+    EXPECT_EQ(evaltest::ScanTermsOfRoot(), overfull);
+    // Against the initial position (0): knights e3 and d6 add 8 - 30 each,
+    // e2 and d7 now have a piece in front (-1, +1), and without h8 and g8
+    // Black loses a second rook (2 + 35) and a knight (30 - 3).
+    EXPECT_EQ(overfull, 2 * (8 - 30) - 1 + 1 + (2 + 35) - (30 - 3));
+}

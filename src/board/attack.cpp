@@ -5,16 +5,16 @@
 
 namespace {
 
-// Squares a king or a knight on s reaches, as masks (bit t - 1 for square t).
+// Squares a king or a knight on s reaches, together as one mask (bit t - 1
+// for square t).
 constexpr auto ContactMasks = [] {
     struct {
-        uint64_t king[65];
-        uint64_t knight[65];
+        uint64_t either[65];
     } t{};
     for (int s = 1; s <= 64; ++s)
         for (int i = 0; i < 8; ++i) {
-            if (KingTargets[s][i] != 0) t.king[s] |= uint64_t{1} << (KingTargets[s][i] - 1);
-            if (KnightTargets[s][i] != 0) t.knight[s] |= uint64_t{1} << (KnightTargets[s][i] - 1);
+            if (KingTargets[s][i] != 0) t.either[s] |= uint64_t{1} << (KingTargets[s][i] - 1);
+            if (KnightTargets[s][i] != 0) t.either[s] |= uint64_t{1} << (KnightTargets[s][i] - 1);
         }
     return t;
 }();
@@ -38,9 +38,9 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
 
     // 1. King and knight contact, slot by slot. An unused slot holds square
     // 0, whose board byte is always empty, so it never matches. The slots are
-    // only visited when the masks show such a contact.
-    if ((ContactMasks.king[target] & SquaresOfPiece(board, king)) != 0 ||
-        (ContactMasks.knight[target] & SquaresOfPiece(board, knight)) != 0) {
+    // only visited when the side's king or a knight of it stands a king or
+    // knight step away (either step for either piece: the slots then decide).
+    if ((ContactMasks.either[target] & (SquaresOfPiece(board, king) | SquaresOfPiece(board, knight))) != 0) {
         for (int i = 0; i < 8; ++i) {
             const int k = KingTargets[target][i];
             if (board[k] == king) return static_cast<uint8_t>(k);

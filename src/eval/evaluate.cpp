@@ -17,79 +17,6 @@ namespace {
 // Dark squares as a mask (bit s - 1 for square s).
 constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 
-// The census in square order, stopping at the 32nd piece: for boards with
-// more than 32 pieces, which ScanBoard's piece-by-piece lists would count
-// in full.
-int ScanInSquareOrder(EvalScan& e) {
-    const uint8_t* board = e.board;
-    int score = 0;
-    int pieceTotal = 0;
-    e.occupied = OccupiedSquares(board);
-    for (uint64_t left = e.occupied; left != 0 && pieceTotal < 32; left &= left - 1) {
-        const int s = std::countr_zero(left) + 1;
-        const int code = board[s];
-        ++pieceTotal;
-        const int nth = ++e.count[code];
-        if (nth <= 8) e.squares[code][nth - 1] = static_cast<uint8_t>(s);
-        score += SquareTermTable.term[code][s];
-        const int f = FileOf[s];
-        switch (code) {
-            case WhitePawn:
-                // Ascending order: each later white pawn of a file is further up.
-                if (e.pawnsOnFile[White][f]++ == 0) {
-                    e.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
-                    e.rearPawn[White][f] = static_cast<uint8_t>(s);
-                    e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
-                }
-                e.frontPawn[White][f] = static_cast<uint8_t>(s);
-                ++e.pawnsOnColour[White][SquareColour(s)];
-                if (s <= 56 && board[s + 8] != Empty) score -= 1;
-                break;
-            case BlackPawn:
-                // Ascending order: each later black pawn of a file is further back.
-                if (e.pawnsOnFile[Black][f]++ == 0) {
-                    e.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
-                    e.frontPawn[Black][f] = static_cast<uint8_t>(s);
-                }
-                e.rearPawn[Black][f] = static_cast<uint8_t>(s);
-                e.enemyRearRank[White][f] = RankOf[s];
-                ++e.pawnsOnColour[Black][SquareColour(s)];
-                if (s >= 9 && board[s - 8] != Empty) score += 1;
-                break;
-            case WhiteBishop:
-                e.bishopOnColour[White][SquareColour(s)] = true;
-                ++e.piecesOnFile[White][f];
-                break;
-            case BlackBishop:
-                e.bishopOnColour[Black][SquareColour(s)] = true;
-                ++e.piecesOnFile[Black][f];
-                break;
-            case WhiteKnight:
-            case WhiteRook:
-            case WhiteQueen:
-                ++e.piecesOnFile[White][f];
-                break;
-            case BlackKnight:
-            case BlackRook:
-            case BlackQueen:
-                ++e.piecesOnFile[Black][f];
-                break;
-            default:  // kings add nothing here
-                break;
-        }
-    }
-    // A side's first rook is worth 25 more than the others; each queen after
-    // the first costs 25.
-    if (e.count[WhiteRook] > 0) score += 25;
-    if (e.count[BlackRook] > 0) score -= 25;
-    if (e.count[WhiteQueen] > 1) score -= 25 * (e.count[WhiteQueen] - 1);
-    if (e.count[BlackQueen] > 1) score += 25 * (e.count[BlackQueen] - 1);
-    e.pieceTotal = pieceTotal;
-    e.wk = e.squares[WhiteKing][0];
-    e.bk = e.squares[BlackKing][0];
-    return score;
-}
-
 }  // namespace
 
 // Each piece code's squares come from one mask of the board, visited in
@@ -100,6 +27,13 @@ int ScanBoard(EvalScan& e) {
     uint64_t pieces[13];
     for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
     e.occupied = OccupiedSquares(board);
+    // The census counts at most 32 pieces, the first 32 in square order; a
+    // board with more (no accepted position has one) leaves the rest out.
+    if (std::popcount(e.occupied) > 32) {
+        uint64_t kept = 0, left = e.occupied;
+        for (int n = 0; n < 32; ++n, left &= left - 1) kept |= left & (~left + 1);
+        for (int code = 1; code <= 12; ++code) pieces[code] &= kept;
+    }
     int score = 0;
     int pieceTotal = 0;
 
@@ -146,10 +80,6 @@ int ScanBoard(EvalScan& e) {
         const uint64_t bishops = pieces[6 * side + 3];
         e.bishopOnColour[side][0] = (bishops & ~DarkSquares) != 0;
         e.bishopOnColour[side][1] = (bishops & DarkSquares) != 0;
-    }
-    if (pieceTotal > 32) {
-        ClearCensus(e);
-        return ScanInSquareOrder(e);
     }
 
     // A side's first rook is worth 25 more than the others; each queen after

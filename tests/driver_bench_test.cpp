@@ -11,7 +11,7 @@
 TEST(DriverBench, DepthThreeNodeCountIsPinnedAndRepeats) {
     const BenchResult first = RunBench(3);
     EXPECT_EQ(first.Positions, 35);
-    EXPECT_EQ(first.Nodes, 252490u);
+    EXPECT_EQ(first.Nodes, 252491u);
     const BenchResult second = RunBench(3);
     EXPECT_EQ(second.Nodes, first.Nodes);
     EXPECT_FALSE(OutputSilenced);
@@ -21,7 +21,7 @@ TEST(DriverBench, CommandPrintsTotalsAndWritesNoLog) {
     EngineProcess engine({"bench", "3"});
     EXPECT_EQ(engine.Wait(60000), 0);
     engine.Fill(200);
-    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252490\n"), std::string::npos) << engine.AllOutput;
+    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252491\n"), std::string::npos) << engine.AllOutput;
     EXPECT_TRUE(std::regex_search(engine.AllOutput, std::regex("\nNodes/second: [0-9]+\n$"))) << engine.AllOutput;
     EXPECT_EQ(engine.AllOutput.find("bestmove"), std::string::npos);
     EXPECT_EQ(engine.ReadFile("Log.Txt"), "");
@@ -41,9 +41,9 @@ TEST(DriverBench, ListModePrintsEachPositionAndTheirNodesAddUp) {
         nodes += std::stoull((*it)[2].str());
     }
     EXPECT_EQ(positions, 35);
-    EXPECT_EQ(nodes, 252490u);
+    EXPECT_EQ(nodes, 252491u);
     // The first opening position plays d2d4 at this depth; the king-and-rook mate is a1a8.
     EXPECT_NE(engine.AllOutput.find("Position 1 nodes 186 move d2d4 pv d2d4"), std::string::npos);
     EXPECT_NE(engine.AllOutput.find("Position 27 nodes 132 move a1a8 pv a1a8\n"), std::string::npos);
-    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252490\n"), std::string::npos);
+    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252491\n"), std::string::npos);
 }

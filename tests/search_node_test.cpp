@@ -274,3 +274,68 @@ TEST(SearchPv, ALaterMoveThatFailsHighIsSearchedAgainWithTheFullWindow) {
     EXPECT_EQ(afterQuietFirst, captureFirst);
     EXPECT_GT(captureFirst, quietScore + 300);
 }
+
+TEST(SearchNode, NodeWithoutMovesEmptiesOnlySlotZeroAndAQuiescenceChildStillTriesSlotOne) {
+    // Row 1 holds a line found earlier at ply 1: slot 1 is Qa3xa6 for ply 2.
+    FreshSearch("6k1/5ppp/p7/4n3/3P4/Q7/8/1R4K1 w - - 0 1");
+    PlayText(0, "g1f1");
+    PvTable[1][0] = MoveFromText(1, "h7h6");
+    PvTable[1][1] = MoveFromText(0, "a3a6");
+    PlayText(0, "b1b8");  // Black is mated at ply 1
+    EXPECT_EQ(AlphaBeta(1, 2, -ScoreInfinity, ScoreInfinity, true), -30000);
+    EXPECT_EQ(PositionStack[1].MoveCount, 0);
+    EXPECT_EQ(PvTable[1][0].From, 0);                // the best move is emptied...
+    EXPECT_EQ(MoveText(PvTable[1][1]), " a3a6");     // ...and slot 1 keeps its move
+
+    // Another line through ply 1: after Kf1 h6, a quiescence node at ply 2 with an
+    // empty slot 0 takes slot 1 of row 1 and tries Qxa6 before dxe5, the capture
+    // the picker ranks first (knight victim, pawn attacker). Both win material, so
+    // the first one searched cuts off in a one-point window above the stand pat.
+    PlayText(0, "g1f1");
+    PlayText(1, "h7h6");
+    PvTable[2][0] = Move{0, 0};
+    const int standPat = Evaluate(2);
+    Quiesce(2, standPat, standPat + 1);
+    EXPECT_EQ(MoveText(PvTable[2][0]), " a3a6");
+    EXPECT_EQ(MoveText(HashTable[HashSlot(2)].BestMove), " a3a6");
+
+    // The same node with slot 1 of row 1 empty orders by victim and attacker.
+    FreshSearch("6k1/5ppp/p7/4n3/3P4/Q7/8/1R4K1 w - - 0 1");
+    PlayText(0, "g1f1");
+    PlayText(1, "h7h6");
+    Quiesce(2, standPat, standPat + 1);
+    EXPECT_EQ(MoveText(PvTable[2][0]), " d4e5");
+}
+
+TEST(SearchNode, APromotionThatMatesIsNoDiscoveredMateButARealDiscoveredMateCounts) {
+    auto mateHistoryTotal = [] {
+        long long total = 0;
+        for (int piece = 1; piece <= 12; ++piece)
+            for (int square = 1; square <= 64; ++square) total += MateHistory[piece][square];
+        return total;
+    };
+    // a8=Q and a8=R mate at once; the promoted piece itself gives the check, so
+    // nothing is recorded (the to-byte of a promotion is no square to raise).
+    FreshSearch("7k/P5pp/8/8/8/8/8/6K1 w - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29999);
+    EXPECT_TRUE(IsPromotion(PvTable[0][0]));
+    EXPECT_EQ(mateHistoryTotal(), 0);
+    // The quiescence search finds the same mate through its check hand-over.
+    FreshSearch("7k/P5pp/8/8/8/8/8/6K1 w - - 0 1");
+    EXPECT_EQ(Quiesce(0, -ScoreInfinity, ScoreInfinity), 29999);
+    EXPECT_EQ(mateHistoryTotal(), 0);
+    // Black to move, mirrored: ...a1=Q mates.
+    FreshSearch("6k1/8/8/8/8/8/p5PP/7K b - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29999);
+    EXPECT_EQ(mateHistoryTotal(), 0);
+
+    // A knight leaving d8 uncovers the rook on a8: the knight's move and the
+    // rook on its checking square are both raised once.
+    FreshSearch("R2N3k/6pp/8/8/8/8/8/6K1 w - - 0 1");
+    EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 29999);
+    const Move mate = PvTable[0][0];
+    EXPECT_EQ(PositionStack[0].Board[mate.From], WhiteKnight);
+    EXPECT_EQ(MateHistory[WhiteKnight][mate.To], 1);
+    EXPECT_EQ(MateHistory[WhiteRook][57], 1);
+    EXPECT_EQ(mateHistoryTotal(), 2);
+}

@@ -226,3 +226,30 @@ TEST(SearchStore, KillersFillOnceInAlphaBetaAndShiftInPvSearch) {
     StoreNode(slot, 0, 5, 50, 0, 100, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
     EXPECT_EQ(HistoryTable[2][19], 5);
 }
+
+TEST(SearchQuiesceOrdering, APromotionTakingThePieceThatJustMovedStaysInPlace) {
+    // The black rook has just come to b8; c7xb8=N at position 1 stays there
+    // rather than giving way to the queen promotion on c8.
+    FreshSearch("4k3/2P5/8/8/8/8/7K/1r6 b - - 0 1");
+    PlayText(0, "b1b8");
+    GenerateMoves(1, false);
+    PlaceAt(1, 1, "c7b8n");
+    PickQuiescenceMove(1, 1);
+    EXPECT_EQ(MoveText(MoveList[1][1]), " c7b8n");
+    // Another move at position 1: the scan takes the highest promotion code,
+    // never a promotion just because it takes the piece that moved.
+    PlaceAt(1, 1, "c7c8n");
+    PickQuiescenceMove(1, 1);
+    EXPECT_EQ(MoveText(MoveList[1][1]), " c7c8q");
+
+    // The colour mirror: the white rook has just come to b1.
+    FreshSearch("4k3/1R6/8/8/8/8/2p5/7K w - - 0 1");
+    PlayText(0, "b7b1");
+    GenerateMoves(1, false);
+    PlaceAt(1, 1, "c2b1n");
+    PickQuiescenceMove(1, 1);
+    EXPECT_EQ(MoveText(MoveList[1][1]), " c2b1n");
+    PlaceAt(1, 1, "c2c1n");
+    PickQuiescenceMove(1, 1);
+    EXPECT_EQ(MoveText(MoveList[1][1]), " c2c1q");
+}

@@ -384,7 +384,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
             const int piece = pos.Board[bestMove.From];
             if (bestMove.To <= 64) ++MateHistory[piece][bestMove.To];
             const int checker = CheckerSquare[ply + 1];
-            if (checker != 0 && checker != bestMove.To) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
+            if (checker != 0 && checker != DestinationOf(bestMove.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
             break;
         }
     }

@@ -326,7 +326,8 @@ void PickQuiescenceMove(int ply, int i) {
     // The piece that has just moved, when it is not a pawn: taking it back is tried first.
     const int justMoved = LastMove[ply].MovedPiece;
     const bool recapturable = justMoved >= 2 && justMoved != 7;
-    auto takesJustMoved = [&](Move m) { return recapturable && m.To <= 64 && pos.Board[m.To] == justMoved; };
+    // A promotion's to-byte is no board index: the captured piece stands on its destination square.
+    auto takesJustMoved = [&](Move m) { return recapturable && pos.Board[DestinationOf(m.To)] == justMoved; };
 
     const Move atI = list[i];
     if (atI == tableMove || (ply >= 1 && atI == parentMove) || atI == mateKiller || takesJustMoved(atI)) return;

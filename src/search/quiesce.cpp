@@ -185,7 +185,7 @@ int Quiesce(int ply, int alpha, int beta) {
             const int piece = pos.Board[move.From];
             if (move.To <= 64) ++MateHistory[piece][move.To];
             const int checker = CheckerSquare[ply + 1];
-            if (checker != 0 && checker != move.To) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
+            if (checker != 0 && checker != DestinationOf(move.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
             f = l;
             break;
         }

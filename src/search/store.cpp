@@ -31,9 +31,10 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     entry.StoredDepth = static_cast<int8_t>(depth);
 
     if (moveCount == 0) {
-        // No legal move: mate or stalemate, final at any depth.
+        // No legal move: mate or stalemate, final at any depth. Only slot 0 is
+        // emptied (that already ends the row); slot 1 keeps its move, which a
+        // quiescence child at the next ply may still try first.
         PvTable[ply][0] = Move{0, 0};
-        EndPvRow(ply);
         entry.StoredDepth = 79;
         best = inCheck ? -MateScore : 0;
         entry.LowerBound = static_cast<int16_t>(best);

@@ -67,3 +67,22 @@ TEST(SearchBounds, DeepestIterationFromAPositionWithEndlessChecks) {
     EXPECT_GE(SelDepth, 60);  // the check lines reach the deepest plies
     EXPECT_TRUE(LegalLineLength(PvTable[0], 1) == 1 || SearchState.load() >= 2);
 }
+
+TEST(SearchBounds, ANodeWhoseTargetPlyLiesBehindItGoesToTheHorizon) {
+    // A child limit below the child's own ply never meets "ply equals limit";
+    // such a node must still hand over to the quiescence search at once (one
+    // node, nothing deeper) rather than walk on past the per-ply tables.
+    const char* fen = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq - 0 1";
+    FreshSearch(fen);
+    IterationDepth = 5;
+    PlaceRootAt(6);
+    const int quiet = Quiesce(6, -ScoreInfinity, ScoreInfinity);
+    const uint64_t quietNodes = NodeCount;
+    const int quietSelDepth = SelDepth;
+    FreshSearch(fen);
+    IterationDepth = 5;
+    PlaceRootAt(6);
+    EXPECT_EQ(AlphaBeta(6, 5, -ScoreInfinity, ScoreInfinity, true), quiet);
+    EXPECT_EQ(NodeCount, quietNodes);
+    EXPECT_EQ(SelDepth, quietSelDepth);  // the node itself was not counted at ply 6
+}

@@ -107,8 +107,9 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
         const int v = (Pv && limit - ply > 4) ? PvSearch(ply, limit - 2, alpha, beta, true)
                                               : AlphaBeta(ply, limit - 2, alpha, beta, true);
         if (v > MateBound || v < -MateBound || pos.MoveCount == 0) return v;
-        // A reduced search that was cut off may have left no list to reuse.
-        if (SearchState.load() >= 2) return v;
+        // Even when "stop" cut the reduced search short, the list it leaves at
+        // this ply belongs to this position (or is marked not generated), so
+        // the node goes on as usual and unwinds after its first move.
         fresh = false;
         match = HashMatches(entry, ply);
     }

@@ -8,7 +8,7 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
+#include "uci/process.h"
 #include "eval/evaluate.h"
 
 namespace {

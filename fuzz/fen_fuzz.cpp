@@ -7,7 +7,7 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
+#include "uci/process.h"
 #include "eval/evaluate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

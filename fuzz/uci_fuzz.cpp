@@ -12,10 +12,10 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/process.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "uci/process.h"
+#include "uci/reader.h"
 
 namespace {
 void Initialise() {

@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "engine/bench.h"
+#include "uci/bench.h"
 #include "engine_process.h"
 #include "search_test_util.h"
 

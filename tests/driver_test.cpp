@@ -2,7 +2,7 @@
 // rules, and whole searches run in-process.
 #include <gtest/gtest.h>
 
-#include "engine/driver.h"
+#include "search/driver.h"
 #include "search_test_util.h"
 
 TEST(DriverText, ScoreTextShowsMatesAsMovesAndEverythingElseInCentipawns) {

@@ -9,7 +9,7 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
+#include "uci/process.h"
 #include "eval/eval_scan.h"
 #include "eval/evaluate.h"
 

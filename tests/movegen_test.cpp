@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "board_test_util.h"
-#include "engine/movetext.h"
+#include "board/movetext.h"
 #include "search/tables.h"
 
 namespace {

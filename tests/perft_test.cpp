@@ -7,7 +7,7 @@
 #include <string>
 
 #include "board_test_util.h"
-#include "engine/perft.h"
+#include "uci/perft.h"
 #include "engine_process.h"
 
 namespace {

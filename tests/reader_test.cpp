@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "board/movetext.h"
+#include "uci/reader.h"
 
 TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
     EXPECT_EQ(ReadNumberAt(7, "wtime 60000 btime 5"), 60000);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board_test_util.h"
-#include "engine/control.h"
+#include "search/control.h"
 
 namespace {
 

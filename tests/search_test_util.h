@@ -9,10 +9,10 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
-#include "engine/process.h"
+#include "search/control.h"
+#include "board/movetext.h"
+#include "platform/output.h"
+#include "uci/process.h"
 #include "search/hash.h"
 #include "search/search.h"
 

@@ -23,8 +23,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
+#include "board/movetext.h"
+#include "uci/process.h"
 #include "engine_process.h"
 
 namespace {

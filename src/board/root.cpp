@@ -1,6 +1,6 @@
 // PrepareRoot: completes ply 0 as the root of a search.
 #include "board/board.h"
-#include "engine/control.h"
+#include "search/control.h"
 #include "eval/evaluate.h"
 #include "search/hash.h"
 

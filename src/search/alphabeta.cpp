@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "board/movetext.h"
+#include "platform/output.h"
 #include "eval/evaluate.h"
 #include "search/node.h"
 #include "search/ordering.h"

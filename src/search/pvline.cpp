@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "board/movetext.h"
+#include "platform/output.h"
 #include "eval/evaluate.h"
 #include "search/search.h"
 

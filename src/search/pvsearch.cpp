@@ -5,9 +5,9 @@
 // it, and the root reports its progress ("currmove" and "info" lines).
 #include <string>
 
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
+#include "search/control.h"
+#include "board/movetext.h"
+#include "platform/output.h"
 #include "search/node.h"
 #include "search/search.h"
 

@@ -4,7 +4,7 @@
 // one-ply AlphaBeta, and uses the table both for cut-offs and to skip moves.
 #include <algorithm>
 
-#include "engine/control.h"
+#include "search/control.h"
 #include "eval/evaluate.h"
 #include "search/ordering.h"
 #include "search/search.h"

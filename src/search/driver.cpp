@@ -2,13 +2,13 @@
 // it at increasing depths (AlphaBeta up to depth 3, PvSearch beyond),
 // reports, decides after each iteration whether to go one ply deeper, and
 // ends with "bestmove".
-#include "engine/driver.h"
+#include "search/driver.h"
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "board/movetext.h"
+#include "platform/output.h"
+#include "uci/reader.h"
 #include "search/search.h"
 
 std::string ScoreText(int score) {

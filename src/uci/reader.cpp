@@ -1,6 +1,6 @@
 // InputLoop: reads the GUI's lines, logs them, recognises commands by
 // keyword in the lower-cased line and carries them out.
-#include "engine/reader.h"
+#include "uci/reader.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,8 +10,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/output.h"
+#include "search/control.h"
+#include "platform/output.h"
 #include "search/hash.h"
 
 Event SearchRequest;

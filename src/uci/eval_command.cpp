@@ -3,7 +3,7 @@
 //   <score> <dead draw 0/1> <lead pawn of White> <lead pawn of Black>
 // with squares as numbers 1..64 (0 = none). A FEN that is rejected prints a
 // line starting with "error" and the next one is read.
-#include "engine/eval_command.h"
+#include "uci/eval_command.h"
 
 #include <cstdio>
 #include <iostream>
@@ -11,7 +11,7 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
+#include "uci/process.h"
 #include "eval/evaluate.h"
 
 namespace {

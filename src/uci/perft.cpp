@@ -1,6 +1,6 @@
 // The perft command-line mode: prints, per legal root move in generation
 // order, the number of legal leaf nodes below it, then their total.
-#include "engine/perft.h"
+#include "uci/perft.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,8 +8,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
+#include "board/movetext.h"
+#include "uci/process.h"
 
 uint64_t PerftCount(int ply, int depth) {
     if (depth <= 0) return 1;

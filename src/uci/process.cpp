@@ -1,15 +1,15 @@
 // Start-up in its fixed order, the input thread, and the main thread's loop
 // that sleeps on SearchRequest and runs the search driver.
-#include "engine/process.h"
+#include "uci/process.h"
 
 #include <thread>
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/output.h"
-#include "engine/platform.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "platform/output.h"
+#include "platform/platform.h"
+#include "uci/reader.h"
 #include "search/hash.h"
 
 void InitEngineTables() {

@@ -1,10 +1,10 @@
 // The search control values and the deadline check of the searches.
-#include "engine/control.h"
+#include "search/control.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "engine/platform.h"
+#include "platform/platform.h"
 
 std::atomic<uint8_t> EngineRunning{1};
 std::atomic<int32_t> SearchState{2};

@@ -1,7 +1,7 @@
 // The bench mode: a fixed list of positions (openings, middlegames,
 // endgames, mates and promotions) searched to a fixed depth, one after the
 // other with the tables they share, from a freshly cleared state.
-#include "engine/bench.h"
+#include "uci/bench.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,11 +11,11 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/output.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "platform/output.h"
+#include "board/movetext.h"
+#include "uci/process.h"
 #include "search/hash.h"
 #include "search/search.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/platform.h"
+#include "platform/platform.h"
 
 extern Event SearchRequest;
 

@@ -29,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // Every generated move can be made and evaluated.
     for (int n = 1; n <= root.MoveCount; ++n) {
         MakeMove(1, n);
+        ResetEvalPly(1);
         Evaluate(1);
     }
+    ResetEvalPly(0);
     Evaluate(0);
     return 0;
 }

@@ -23,16 +23,19 @@ inline void EnsureEngineTables() {
     (void)done;
 }
 
-// Sets up ply 0 from a FEN the way "position fen" does; the FEN must be accepted.
+// Sets up ply 0 from a FEN the way "position fen" does, with empty
+// evaluation entries as "quill eval" leaves them; the FEN must be accepted.
 inline void SetupOrFail(const std::string& fen) {
     EnsureEngineTables();
     ASSERT_TRUE(SetupFen(fen)) << fen;
+    ResetEvalPly(0);
 }
 
 // Evaluation of a FEN at ply 0, from the side to move's view.
 inline int EvalFen(const std::string& fen) {
     EnsureEngineTables();
     EXPECT_TRUE(SetupFen(fen)) << fen;
+    ResetEvalPly(0);
     return Evaluate(0);
 }
 

@@ -60,7 +60,7 @@ void RunSearch(int depthLimit) {
     if (depthLimit > 79) depthLimit = 79;
     ResetEvent(SearchRequest);
     RootMoveReady.store(0);
-    PrepareRoot();
+    PrepareSearchRoot();
     NodeCount = 0;
     IterationDepth = StartDepth;
     if (IterationDepth > 79) IterationDepth = 79;

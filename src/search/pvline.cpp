@@ -97,7 +97,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         const Move m = line[k];
         if (m.From == 0) break;
         borrow(k + 1);
-        GenerateMoves(k, true);
+        GenerateSearchMoves(k, true);
         int entry = 0;
         for (int j = 1; j <= PositionStack[k].MoveCount; ++j) {
             if (MoveList[k][j] == m) {
@@ -107,7 +107,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         }
         if (entry == 0) break;
         const int side = PositionStack[k].SideToMove;
-        MakeMove(k + 1, entry);
+        SearchMakeMove(k + 1, entry);
         if (AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[side], 1 - side) != 0) break;
         const bool castles = m.To <= 64 && PositionStack[k].Board[m.From] == 6 * side + 6 &&
                              (m.From - m.To == 2 || m.To - m.From == 2);
@@ -123,7 +123,7 @@ Move FirstLegalRootMove() {
     // The root list in generation order, taken without disturbing ply 0.
     static Move candidates[MoveListCapacity];
     SavePly(0);
-    GenerateMoves(0, true);
+    GenerateSearchMoves(0, true);
     const int count = PositionStack[0].MoveCount;
     for (int j = 1; j <= count; ++j) candidates[j] = MoveList[0][j];
     RestorePly(0);

@@ -22,6 +22,7 @@ void EvaluateFen(const std::string& fen) {
         return;
     }
     PrepareRoot();
+    ResetEvalPly(0);
     const int score = Evaluate(0);
     std::printf("%d %d %d %d\n", score, DeadDrawFlag ? 1 : 0, LeadPawnSquare[0][White], LeadPawnSquare[0][Black]);
 }

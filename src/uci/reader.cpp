@@ -10,6 +10,7 @@
 
 #include "board/board.h"
 #include "board/setup.h"
+#include "uci/position.h"
 #include "search/control.h"
 #include "platform/output.h"
 #include "search/hash.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "search/driver.h"
+#include "search/info.h"
 #include "search_test_util.h"
 
 TEST(DriverText, ScoreTextShowsMatesAsMovesAndEverythingElseInCentipawns) {

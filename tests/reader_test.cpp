@@ -19,7 +19,7 @@ TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
 namespace {
 double BudgetMs(const std::string& line, Side side) {
     PositionStack[0].SideToMove = side;
-    AllocateTime(line);
+    AllocateTime(ReadGoLimits(line));
     return TimeBudget * MillisecondsPerDay;
 }
 }  // namespace

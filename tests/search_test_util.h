@@ -15,6 +15,7 @@
 #include "uci/process.h"
 #include "search/hash.h"
 #include "search/search.h"
+#include "search/time.h"
 
 // The state of a freshly started engine with the position of the FEN in ply
 // 0, ready to search: no clock, no node limit, output silenced.

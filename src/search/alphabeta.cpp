@@ -10,14 +10,13 @@
 #include <cstdlib>
 #include <utility>
 
-#include "search/control.h"
-#include "search/driver.h"
-#include "board/movetext.h"
-#include "platform/output.h"
 #include "eval/evaluate.h"
+#include "search/control.h"
+#include "search/info.h"
 #include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
+#include "search/time.h"
 
 namespace {
 

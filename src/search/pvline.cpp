@@ -1,13 +1,7 @@
-// The principal variation: merging a child's line into its parent's row,
-// checking which leading part of the root's line is legal, and the root
-// "info" line that shows it.
+// The principal variation: merging a child's line into its parent's row and
+// checking which leading part of a line is legal from the root.
 #include <cstring>
-#include <string>
 
-#include "search/control.h"
-#include "search/driver.h"
-#include "board/movetext.h"
-#include "platform/output.h"
 #include "eval/evaluate.h"
 #include "search/search.h"
 
@@ -132,21 +126,8 @@ Move FirstLegalRootMove() {
     return Move{0, 0};
 }
 
-std::string PvText(int maxMoves) {
-    std::string text = " pv";
-    const int length = LegalLineLength(PvTable[0], maxMoves);
-    for (int k = 0; k < length; ++k) text += MoveText(PvTable[0][k]);
-    return text;
-}
-
 int ScoreAsReturned(int best) {
     if (best < -MateBound) return best + 1;
     if (best > MateBound && best < ScoreInfinity) return best - 1;
     return best;
-}
-
-void SendRootInfoLine(int score) {
-    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
-             ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
-             std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(81));
 }

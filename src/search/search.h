@@ -81,10 +81,6 @@ int LegalLineLength(const Move* line, int maxLength);
 // The first legal move of the root position in generation order, or the
 // empty move when there is none.
 Move FirstLegalRootMove();
-// " pv" followed by the legal leading part of row 0 of the PvTable.
-std::string PvText(int maxMoves);
-// The root "info depth" line with the whole principal variation.
-void SendRootInfoLine(int score);
 // The score a root node will return for a best score that came from one of
 // its moves (mate scores move one point toward zero).
 int ScoreAsReturned(int best);

@@ -13,11 +13,13 @@
 #include "board/setup.h"
 #include "search/control.h"
 #include "search/driver.h"
+#include "search/info.h"
 #include "platform/output.h"
 #include "board/movetext.h"
 #include "uci/process.h"
 #include "search/hash.h"
 #include "search/search.h"
+#include "search/time.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "uci/process.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static bool ready = (InitEngineTables(), true);
+    static bool ready = (ResetEngineState(), true);
     (void)ready;
     std::string fen(reinterpret_cast<const char*>(data), size);
     if (!SetupFen(fen)) return 0;

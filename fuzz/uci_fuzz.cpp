@@ -14,7 +14,7 @@
 #include "board/setup.h"
 #include "search/control.h"
 #include "search/driver.h"
-#include "uci/process.h"
+#include "search/reset.h"
 #include "uci/reader.h"
 
 namespace {
@@ -22,7 +22,7 @@ void Initialise() {
     // Replies go nowhere; the log is never opened, so log writes are skipped.
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, 1);
-    InitEngineTables();
+    ResetEngineState();
 }
 
 // Large tables would only measure the allocator: keep "Hash" values small.

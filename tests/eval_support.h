@@ -9,15 +9,15 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "uci/process.h"
 #include "eval/eval_scan.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 namespace evaltest {
 
 inline void EnsureEngineTables() {
     static const bool done = [] {
-        InitEngineTables();
+        ResetEngineState();
         return true;
     }();
     (void)done;

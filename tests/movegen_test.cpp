@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "board_test_util.h"
 #include "board/movetext.h"
+#include "board_test_util.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "board/board.h"
-#include "search/control.h"
 #include "board/movetext.h"
+#include "search/control.h"
 #include "uci/reader.h"
 
 TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {

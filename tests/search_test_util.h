@@ -8,12 +8,12 @@
 #include <string>
 
 #include "board/board.h"
-#include "board/setup.h"
-#include "search/control.h"
 #include "board/movetext.h"
+#include "board/setup.h"
 #include "platform/output.h"
-#include "uci/process.h"
+#include "search/control.h"
 #include "search/hash.h"
+#include "search/reset.h"
 #include "search/search.h"
 #include "search/time.h"
 
@@ -21,10 +21,7 @@
 // 0, ready to search: no clock, no node limit, output silenced.
 inline void FreshSearch(const std::string& fen) {
     OutputSilenced = true;
-    InitEngineTables();
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
-    ClearHashTable();
-    ResetSearchTables();
+    ResetEngineState();
     if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
     PrepareSearchRoot();
     constexpr double never = std::numeric_limits<double>::infinity();

@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "board/board.h"
-#include "board/setup.h"
 #include "board/movetext.h"
-#include "uci/position.h"
-#include "uci/process.h"
+#include "board/setup.h"
 #include "engine_process.h"
+#include "search/reset.h"
+#include "uci/position.h"
 
 namespace {
 

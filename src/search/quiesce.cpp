@@ -4,8 +4,8 @@
 // one-ply AlphaBeta, and uses the table both for cut-offs and to skip moves.
 #include <algorithm>
 
-#include "search/control.h"
 #include "eval/evaluate.h"
+#include "search/control.h"
 #include "search/ordering.h"
 #include "search/search.h"
 

@@ -10,14 +10,13 @@
 #include <string>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
+#include "platform/output.h"
 #include "search/control.h"
 #include "search/driver.h"
 #include "search/info.h"
-#include "platform/output.h"
-#include "board/movetext.h"
-#include "uci/process.h"
-#include "search/hash.h"
+#include "search/reset.h"
 #include "search/search.h"
 #include "search/time.h"
 
@@ -84,12 +83,7 @@ void StartBenchSearch() {
 BenchResult RunBench(int depth, bool listPositions) {
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
-    InitEngineTables();
-    // Wipe the table completely: clearing it keeps the old entries' moves,
-    // which would carry one run's ordering into the next.
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
-    ClearHashTable();
-    ResetSearchTables();
+    ResetEngineState();
     BenchResult result{0, 0, 0};
     const double start = CurrentTime();
     for (int n = 0; n < BenchPositionCount; ++n) {

@@ -11,8 +11,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "uci/process.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::string Trimmed(const std::string& line) {
 }  // namespace
 
 int EvalCommand(int argc, char** argv) {
-    InitEngineTables();
+    ResetEngineState();
     if (argc > 2) {
         std::string fen = argv[2];
         for (int i = 3; i < argc; ++i) fen += std::string(" ") + argv[i];

@@ -2,10 +2,10 @@
 // argument can name a command-line mode instead.
 #include <cstring>
 
+#include "platform/platform.h"
 #include "uci/bench.h"
 #include "uci/eval_command.h"
 #include "uci/perft.h"
-#include "platform/platform.h"
 #include "uci/process.h"
 
 int main(int argc, char** argv) {

@@ -5,23 +5,17 @@
 #include <thread>
 
 #include "board/board.h"
-#include "search/control.h"
-#include "search/driver.h"
 #include "platform/output.h"
 #include "platform/platform.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "search/reset.h"
 #include "uci/reader.h"
-#include "search/hash.h"
-
-void InitEngineTables() {
-    SetStartPosition();
-    InitZobristKeys();
-    InitHashTable();
-}
 
 int RunEngine() {
     PrepareProcessIo();
     OpenLog();
-    InitEngineTables();
+    ResetEngineState();
 
     ResetEvent(SearchRequest);
     // The input thread lowers its own priority before it reads anything.

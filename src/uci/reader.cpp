@@ -8,12 +8,11 @@
 #include <mutex>
 
 #include "board/board.h"
-#include "board/setup.h"
-#include "uci/position.h"
+#include "platform/output.h"
 #include "search/control.h"
 #include "search/time.h"
-#include "platform/output.h"
-#include "search/hash.h"
+#include "uci/options.h"
+#include "uci/position.h"
 
 namespace {
 
@@ -44,21 +43,6 @@ bool ReadLine(std::string& line) {
         c = ReadStdinByte();
     }
     return true;
-}
-
-// "Hash" value: the decimal integer after the last blank; ignored when there is none.
-void SetHashOption(const std::string& lower) {
-    std::size_t blank = lower.rfind(' ');
-    std::string value = lower.substr(blank == std::string::npos ? 0 : blank + 1);
-    bool negative = !value.empty() && value[0] == '-';
-    std::size_t i = negative ? 1 : 0;
-    if (i >= value.size()) return;
-    int64_t mb = 0;
-    for (; i < value.size(); ++i) {
-        if (value[i] < '0' || value[i] > '9') return;  // not a decimal integer: keep the table
-        mb = std::min<int64_t>(mb * 10 + (value[i] - '0'), 1'000'000);
-    }
-    ResizeHashTable(negative ? -mb : mb);
 }
 
 void Quit() {
@@ -132,18 +116,13 @@ bool ExecuteLine(const std::string& raw) {
         return false;
     }
     if (lower == "uci") {
-        SendLine("id name Quill 0.7.1");
-        SendLine("id author Arno Vilquet");
-        SendLine("option name Hash type spin default 1 min 1 max 4096");
-        SendLine("option name Clear Hash type Button");
-        SendLine("uciok");
+        SendIdentity();
     } else if (Contains(lower, "isready")) {
         SendLine("readyok");
     } else if (lower.rfind("setoption name ", 0) == 0) {
         // The table must not change under a running search.
         WaitForSearchEnd();
-        if (Contains(lower, "hash value")) SetHashOption(lower);
-        if (Contains(lower, "clear hash")) ClearHashTable();
+        SetOption(lower);
     } else if (Contains(lower, "position")) {
         WaitForSearchEnd();
         SetPosition(lower, raw);

@@ -8,8 +8,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 namespace {
 

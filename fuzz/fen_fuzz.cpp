@@ -7,11 +7,11 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static bool ready = (InitEngineTables(), true);
+    static bool ready = (ResetEngineState(), true);
     (void)ready;
     std::string fen(reinterpret_cast<const char*>(data), size);
     if (!SetupFen(fen)) return 0;
@@ -29,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // Every generated move can be made and evaluated.
     for (int n = 1; n <= root.MoveCount; ++n) {
         MakeMove(1, n);
+        ResetEvalPly(1);
         Evaluate(1);
     }
+    ResetEvalPly(0);
     Evaluate(0);
     return 0;
 }

@@ -12,17 +12,17 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/process.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "search/reset.h"
+#include "uci/reader.h"
 
 namespace {
 void Initialise() {
     // Replies go nowhere; the log is never opened, so log writes are skipped.
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, 1);
-    InitEngineTables();
+    ResetEngineState();
 }
 
 // Large tables would only measure the allocator: keep "Hash" values small.

@@ -9,6 +9,7 @@
 #include "board/board.h"
 #include "board/setup.h"
 #include "search/hash.h"
+#include "uci/position.h"
 
 // Keys, a 1-megabyte table and the initial position, as at start-up.
 inline void FreshTables() {

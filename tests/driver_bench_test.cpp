@@ -4,9 +4,9 @@
 
 #include <regex>
 
-#include "engine/bench.h"
 #include "engine_process.h"
 #include "search_test_util.h"
+#include "uci/bench.h"
 
 TEST(DriverBench, DepthThreeNodeCountIsPinnedAndRepeats) {
     const BenchResult first = RunBench(3);

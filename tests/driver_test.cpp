@@ -2,7 +2,8 @@
 // rules, and whole searches run in-process.
 #include <gtest/gtest.h>
 
-#include "engine/driver.h"
+#include "search/driver.h"
+#include "search/info.h"
 #include "search_test_util.h"
 
 TEST(DriverText, ScoreTextShowsMatesAsMovesAndEverythingElseInCentipawns) {

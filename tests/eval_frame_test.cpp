@@ -1,6 +1,7 @@
 // Evaluation frame: the per-ply cache, dead draws, material terms, the
 // lone-minor terms and the cannot-win clamp, with hand-computed values.
 #include "eval_support.h"
+#include "search/search.h"
 
 using evaltest::CensusOfRoot;
 using evaltest::EvalFen;
@@ -61,9 +62,12 @@ TEST(EvalFrame, CacheAnswersRepeatedCallsPerPlyAndSide) {
     EXPECT_EQ(LeadPawnSquare[0][White], 0);
     EXPECT_EQ(Evaluate(0), 179);
 
-    // Setting up a position resets ply 0's entries.
+    // Preparing the root of a search resets ply 0's entries.
     EvalCache[0][White] = 4321;
-    SetupOrFail("4k3/8/8/8/4P3/4P3/8/4K3 w - - 0 1");
+    LeadPawnSquare[0][Black] = 9;
+    PrepareSearchRoot();
+    EXPECT_EQ(EvalCache[0][White], -32000);
+    EXPECT_EQ(LeadPawnSquare[0][Black], 0);
     EXPECT_EQ(Evaluate(0), 179);
 }
 
@@ -160,6 +164,7 @@ TEST(EvalFrame, MaterialTermsIncludingTheQueenRuleThatIsNoMirror) {
     EXPECT_EQ(OwnPawnMaterialTerms(e, Black), -(6 * 1 * 3 - 12 * 1 * 3));
 }
 
+// The searches' make move starts the child ply with empty entries.
 TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
     SetupOrFail(StartFen);
     GenerateMoves(0, true);
@@ -171,9 +176,9 @@ TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
     const int e2e4 = entryOf(13, 29), b1c3 = entryOf(2, 19);
     ASSERT_NE(e2e4, 0);
     ASSERT_NE(b1c3, 0);
-    MakeMove(1, e2e4);
+    SearchMakeMove(1, e2e4);
     const int afterE4 = Evaluate(1);
-    MakeMove(1, b1c3);
+    SearchMakeMove(1, b1c3);
     const int afterNc3 = Evaluate(1);
     // The same board placed on a fresh ply gives the same score: nothing of
     // the first move's evaluation survived in ply 1.

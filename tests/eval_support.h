@@ -9,30 +9,33 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
 #include "eval/eval_scan.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 namespace evaltest {
 
 inline void EnsureEngineTables() {
     static const bool done = [] {
-        InitEngineTables();
+        ResetEngineState();
         return true;
     }();
     (void)done;
 }
 
-// Sets up ply 0 from a FEN the way "position fen" does; the FEN must be accepted.
+// Sets up ply 0 from a FEN the way "position fen" does, with empty
+// evaluation entries as "quill eval" leaves them; the FEN must be accepted.
 inline void SetupOrFail(const std::string& fen) {
     EnsureEngineTables();
     ASSERT_TRUE(SetupFen(fen)) << fen;
+    ResetEvalPly(0);
 }
 
 // Evaluation of a FEN at ply 0, from the side to move's view.
 inline int EvalFen(const std::string& fen) {
     EnsureEngineTables();
     EXPECT_TRUE(SetupFen(fen)) << fen;
+    ResetEvalPly(0);
     return Evaluate(0);
 }
 

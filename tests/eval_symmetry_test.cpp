@@ -14,6 +14,7 @@
 #include <string>
 
 #include "eval_support.h"
+#include "search/search.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ TEST(EvalSymmetry, PositionsFromRandomGamesScoreLikeTheirMirrors) {
                 const int first = std::uniform_int_distribution<int>(1, count)(rng);
                 bool made = false;
                 for (int k = 0; k < count && !made; ++k) {
-                    MakeMove(ply + 1, (first - 1 + k) % count + 1);
+                    SearchMakeMove(ply + 1, (first - 1 + k) % count + 1);
                     made = MoveWasLegal(ply + 1);
                 }
                 if (!made) break;

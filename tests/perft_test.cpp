@@ -7,8 +7,8 @@
 #include <string>
 
 #include "board_test_util.h"
-#include "engine/perft.h"
 #include "engine_process.h"
+#include "uci/perft.h"
 
 namespace {
 

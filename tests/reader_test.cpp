@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/reader.h"
+#include "board/movetext.h"
+#include "search/control.h"
+#include "uci/reader.h"
 
 TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
     EXPECT_EQ(ReadNumberAt(7, "wtime 60000 btime 5"), 60000);
@@ -19,7 +19,7 @@ TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
 namespace {
 double BudgetMs(const std::string& line, Side side) {
     PositionStack[0].SideToMove = side;
-    AllocateTime(line);
+    AllocateTime(ReadGoLimits(line));
     return TimeBudget * MillisecondsPerDay;
 }
 }  // namespace

@@ -1,9 +1,10 @@
-// PrepareRoot: derived fields, game history, check, root list and the first
-// iteration depth taken from the table.
+// PrepareRoot: derived fields, game history, check and root list;
+// PrepareSearchRoot on top of it: the first iteration depth taken from the table.
 #include <gtest/gtest.h>
 
 #include "board_test_util.h"
-#include "engine/control.h"
+#include "search/control.h"
+#include "search/search.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ void StoreRoot(int depth, int lower, int upper) {
 TEST(PrepareRoot, InitialPositionIsCompleted) {
     FreshTables();
     GameHistory[0] = GameHistoryRecord{1, 2, 3, 4, 1};
-    PrepareRoot();
+    VerifiedCount[0] = 7;
+    PrepareSearchRoot();
     const PlyPosition& p = PositionStack[0];
     EXPECT_EQ(p.Material, 0);
     EXPECT_EQ(p.KingSquare[White], 5);
@@ -37,6 +39,7 @@ TEST(PrepareRoot, InitialPositionIsCompleted) {
     EXPECT_EQ(LastMove[0].MovedPiece, 3);
     EXPECT_EQ(LastMove[0].FromSquare, 4);
     EXPECT_EQ(StartDepth, 3);
+    EXPECT_EQ(VerifiedCount[0], 0);  // a fresh root list: nothing verified yet
     EXPECT_NE(p.KeyLo | p.KeyHi, 0u);
 
     // Same pieces, different castling rights: same key, different state code.
@@ -60,36 +63,36 @@ TEST(PrepareRoot, KnightCheckIsFoundAndEvaded) {
 
 TEST(PrepareRoot, StartDepthFromTheTable) {
     FreshTables();
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 3);  // empty entry
     StoreRoot(10, -50, 50);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 10);
     StoreRoot(1, -50, 50);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 3);
     StoreRoot(79, 29995, 30001);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 7);
     StoreRoot(79, -29990, -29990);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 79);  // equal bounds: a final score
     StoreRoot(79, -30001, -29996);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 6);
     // A distant mate never asks for more than the deepest iteration.
     StoreRoot(79, 20001, 30001);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 79);
     StoreRoot(79, -30001, -20001);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 79);
     // Another state code (black to move) does not match.
     StoreRoot(12, 0, 0);
     HashTable[HashSlot(0)].CheckCode = static_cast<int16_t>(PositionStack[0].StateCode + 144);
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 3);
     ClearHashTable();
-    PrepareRoot();
+    PrepareSearchRoot();
     EXPECT_EQ(StartDepth, 3);
 }

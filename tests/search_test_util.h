@@ -8,23 +8,22 @@
 #include <string>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
-#include "engine/process.h"
+#include "platform/output.h"
+#include "search/control.h"
 #include "search/hash.h"
+#include "search/reset.h"
 #include "search/search.h"
+#include "search/time.h"
 
 // The state of a freshly started engine with the position of the FEN in ply
 // 0, ready to search: no clock, no node limit, output silenced.
 inline void FreshSearch(const std::string& fen) {
     OutputSilenced = true;
-    InitEngineTables();
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
-    ClearHashTable();
-    ResetSearchTables();
+    ResetEngineState();
     if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
+    PrepareSearchRoot();
     constexpr double never = std::numeric_limits<double>::infinity();
     EngineRunning.store(1);
     SearchState.store(0);
@@ -47,7 +46,7 @@ inline int ListEntry(int ply, const std::string& text) {
 
 // The move with this text in the ply's position (generated afresh).
 inline Move MoveFromText(int ply, const std::string& text) {
-    GenerateMoves(ply, true);
+    GenerateSearchMoves(ply, true);
     const int j = ListEntry(ply, text);
     if (j == 0) throw std::runtime_error("no move " + text);
     return MoveList[ply][j];
@@ -55,10 +54,10 @@ inline Move MoveFromText(int ply, const std::string& text) {
 
 // Plays a move from ply into ply + 1 as the searches do, check square included.
 inline void PlayText(int ply, const std::string& text) {
-    GenerateMoves(ply, true);
+    GenerateSearchMoves(ply, true);
     const int j = ListEntry(ply, text);
     if (j == 0) throw std::runtime_error("no move " + text);
-    MakeMove(ply + 1, j);
+    SearchMakeMove(ply + 1, j);
     const int side = PositionStack[ply + 1].SideToMove;
     CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side);
 }

@@ -22,10 +22,11 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
 #include "engine_process.h"
+#include "search/reset.h"
+#include "uci/position.h"
 
 namespace {
 
@@ -72,18 +73,14 @@ long long NowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Legal moves of the ply-0 position as text, in generation order: the same
-// test the searches make (the mover's king not attacked, no castling out of check).
+// Legal moves of the ply-0 position as text, in generation order, by the
+// engine's own legality test (the mover's king not attacked, no castling out of check).
 std::vector<std::string> LegalMoves() {
     std::vector<std::string> moves;
-    const Side side = PositionStack[0].SideToMove;
     for (int n = 1; n <= PositionStack[0].MoveCount; ++n) {
         MakeMove(1, n);
-        if (AttackingSquare(1, PositionStack[1].KingSquare[side], 1 - side) != 0) continue;
-        Move m = MoveList[0][n];
-        bool castles = LastMove[1].MovedPiece == 6 + 6 * side && (m.To - m.From == 2 || m.From - m.To == 2);
-        if (castles && CheckerSquare[0] != 0) continue;
-        moves.push_back(MoveText(m).substr(1));
+        if (!MoveWasLegal(1)) continue;
+        moves.push_back(MoveText(MoveList[0][n]).substr(1));
     }
     return moves;
 }

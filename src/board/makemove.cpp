@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "eval/evaluate.h"
 
 namespace {
 
@@ -17,7 +16,6 @@ inline void Toggle(PlyPosition& p, int square, int piece) {
 
 void MakeMove(int ply, int entry) {
     BareKing[ply] = 0;
-    ResetEvalPly(ply);
 
     const PlyPosition& parent = PositionStack[ply - 1];
     PlyPosition& p = PositionStack[ply];

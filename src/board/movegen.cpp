@@ -1,7 +1,6 @@
 // GenerateMoves: the pseudo-legal moves of the side to move at a ply, in the
 // fixed board order, in one of four modes chosen from the check situation.
 #include "board/board.h"
-#include "search/tables.h"
 
 namespace {
 
@@ -178,7 +177,6 @@ void GenerateMoves(int ply, bool fullList) {
     PlyPosition& p = PositionStack[ply];
     BareKing[ply] = 1;
     p.MoveCount = 0;
-    VerifiedCount[ply] = 0;
 
     Generation g{};
     g.Ply = ply;

@@ -1,14 +1,10 @@
-// The "position" command: set-up from the initial position or a FEN, the
-// continuation of the previous command, and the moves played on ply 0.
+// Position set-up: the initial position, a FEN, and legal moves played on ply 0.
 #include "board/setup.h"
 
 #include <cstring>
 #include <vector>
 
 #include "board/board.h"
-#include "search/tables.h"
-
-std::string LastPositionLine;
 
 namespace {
 
@@ -128,42 +124,12 @@ int ReadClock(const std::string& field) {
     return value;
 }
 
+}  // namespace
+
 void SetupStart() {
     SetStartPosition();
     ClearGameHistory();
     PrepareRoot();
-}
-
-// Moves the killer tables and the principal variation two plies towards the
-// root: the previous search's line continues after the two moves just played.
-void ShiftSearchTables() {
-    constexpr int last = MaxPly - 1;
-    const Move none{0, 0};
-    for (int side = 0; side < 2; ++side) {
-        for (int ply = last - 1; ply <= last; ++ply) {
-            KillerMoves[0][ply][side] = none;
-            KillerMoves[1][ply][side] = none;
-            MateKiller[ply][side] = none;
-        }
-    }
-    for (int k = 0; k <= last - 2; ++k) {
-        for (int side = 0; side < 2; ++side) {
-            KillerMoves[0][k][side] = KillerMoves[0][k + 2][side];
-            KillerMoves[1][k][side] = KillerMoves[1][k + 2][side];
-            MateKiller[k][side] = MateKiller[k + 2][side];
-        }
-        PvTable[0][k] = PvTable[0][k + 2];
-        if (k <= last - 3) {
-            // Row k + 1 takes the moved line from its own ply on; row 0's
-            // positions from k + 3 on have not been moved yet.
-            for (int from = k + 3, to = 0; from <= last; ++from, ++to) {
-                PvTable[k + 1][to] = PvTable[0][from];
-                if (IsEmptyMove(PvTable[0][from])) break;
-            }
-        }
-    }
-    PvTable[0][last - 1] = none;
-    PvTable[0][last] = none;
 }
 
 // Plays one move on ply 0 when it is legal there: it must be in the root list
@@ -193,7 +159,6 @@ bool PlayMove(int from, int to, char promotion) {
     MakeMove(1, entry);
     if (!MoveWasLegal(1)) return false;
 
-    HistoryTable[from][to] = 0;
     const PlyPosition& next = PositionStack[1];
     int clock = next.HalfmoveClock;
     if (clock > HistoryRecords - 1) {
@@ -211,42 +176,6 @@ bool PlayMove(int from, int to, char promotion) {
     root.SideToMove = next.SideToMove;
     return true;
 }
-
-// Reads coordinate moves from text[start..] and plays them; false at the
-// first move that is not legal (the moves before it stay played).
-bool PlayMoves(const std::string& text, std::size_t start) {
-    int file = 0, from = 0;
-    for (std::size_t i = start; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= 'a' && c <= 'h') {
-            file = c - 'a' + 1;
-            continue;
-        }
-        if (c < '1' || c > '8' || file == 0) continue;
-        const int square = (c - '1') * 8 + file;
-        file = 0;
-        if (from == 0) {
-            from = square;
-            continue;
-        }
-        char promotion = 0;
-        const PlyPosition& root = PositionStack[0];
-        const int piece = root.Board[from];
-        const Side s = root.SideToMove;
-        if (piece == 6 * s + 1 && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
-            const char next = text[i + 1];
-            if (next == 'n' || next == 'b' || next == 'r' || next == 'q') {
-                promotion = next;
-                ++i;
-            }
-        }
-        if (!PlayMove(from, square, promotion)) return false;
-        from = 0;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool SetupFen(const std::string& fen) {
     const std::vector<std::string> fields = SplitFields(fen);
@@ -278,38 +207,4 @@ bool SetupFen(const std::string& fen) {
     ClearGameHistory();
     PrepareRoot();
     return true;
-}
-
-void SetPosition(const std::string& lower, const std::string& raw) {
-    std::size_t movesFrom = std::string::npos;
-    const std::size_t previous = LastPositionLine.empty() ? std::string::npos : lower.find(LastPositionLine);
-    if (previous != std::string::npos) {
-        // The GUI repeats its last command with moves appended: only the new
-        // moves are played, on the position the last command left.
-        ShiftSearchTables();
-        movesFrom = previous + LastPositionLine.size();
-    } else {
-        std::size_t movesAt = std::string::npos;
-        if (lower.find(" startpos") != std::string::npos) {
-            SetupStart();
-            movesAt = lower.find(" moves ");
-        } else if (std::size_t fenAt = lower.find(" fen "); fenAt != std::string::npos) {
-            // The FEN is read from the text as received: piece letters keep their case.
-            const std::size_t begin = fenAt + 5;
-            movesAt = lower.find(" moves ", begin);
-            const std::size_t end = movesAt == std::string::npos ? raw.size() : movesAt;
-            if (raw.size() != lower.size() || !SetupFen(raw.substr(begin, end - begin))) {
-                LastPositionLine.clear();
-                return;
-            }
-        } else {
-            LastPositionLine.clear();
-            return;
-        }
-        if (movesAt != std::string::npos) movesFrom = movesAt + 7;
-    }
-    const bool allPlayed = movesFrom == std::string::npos || PlayMoves(lower, movesFrom);
-    PrepareRoot();
-    if (allPlayed) LastPositionLine = raw;
-    else LastPositionLine.clear();
 }

@@ -10,14 +10,13 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
 #include "eval/evaluate.h"
+#include "search/control.h"
+#include "search/info.h"
 #include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
+#include "search/time.h"
 
 namespace {
 
@@ -203,7 +202,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
         const bool ahead = side == White ? pos.Material > 1000 : pos.Material < -1000;
         picker.Stage = (!inCheck && (alpha > MateBound || threatChild || ahead)) ? StageHistoryFirst : StagePreviousBest;
     }
-    if (fresh || pos.MoveCount == -1) GenerateMoves(ply, true);
+    if (fresh || pos.MoveCount == -1) GenerateSearchMoves(ply, true);
 
     // 10. Lone-king rules.
     if (!inCheck && ply >= 1 && pos.MoveCount > 0 && !threatChild) {
@@ -251,7 +250,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
         const bool mark = PickMove(picker, ply, i, best, limit);
         if (i > pos.MoveCount) break;
         const Move move = MoveList[ply][i];
-        MakeMove(ply + 1, i);
+        SearchMakeMove(ply + 1, i);
         if (ply == 0) RootScores[i] = -NoScore;
 
         // 12.2 Lazy legality.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/output.h"
+#include "platform/output.h"
 
 HashEntry* HashTable = nullptr;
 uint32_t EntryCount = 0;

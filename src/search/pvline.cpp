@@ -1,13 +1,7 @@
-// The principal variation: merging a child's line into its parent's row,
-// checking which leading part of the root's line is legal, and the root
-// "info" line that shows it.
+// The principal variation: merging a child's line into its parent's row and
+// checking which leading part of a line is legal from the root.
 #include <cstring>
-#include <string>
 
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
 #include "eval/evaluate.h"
 #include "search/search.h"
 
@@ -97,7 +91,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         const Move m = line[k];
         if (m.From == 0) break;
         borrow(k + 1);
-        GenerateMoves(k, true);
+        GenerateSearchMoves(k, true);
         int entry = 0;
         for (int j = 1; j <= PositionStack[k].MoveCount; ++j) {
             if (MoveList[k][j] == m) {
@@ -107,7 +101,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         }
         if (entry == 0) break;
         const int side = PositionStack[k].SideToMove;
-        MakeMove(k + 1, entry);
+        SearchMakeMove(k + 1, entry);
         if (AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[side], 1 - side) != 0) break;
         const bool castles = m.To <= 64 && PositionStack[k].Board[m.From] == 6 * side + 6 &&
                              (m.From - m.To == 2 || m.To - m.From == 2);
@@ -123,7 +117,7 @@ Move FirstLegalRootMove() {
     // The root list in generation order, taken without disturbing ply 0.
     static Move candidates[MoveListCapacity];
     SavePly(0);
-    GenerateMoves(0, true);
+    GenerateSearchMoves(0, true);
     const int count = PositionStack[0].MoveCount;
     for (int j = 1; j <= count; ++j) candidates[j] = MoveList[0][j];
     RestorePly(0);
@@ -132,21 +126,8 @@ Move FirstLegalRootMove() {
     return Move{0, 0};
 }
 
-std::string PvText(int maxMoves) {
-    std::string text = " pv";
-    const int length = LegalLineLength(PvTable[0], maxMoves);
-    for (int k = 0; k < length; ++k) text += MoveText(PvTable[0][k]);
-    return text;
-}
-
 int ScoreAsReturned(int best) {
     if (best < -MateBound) return best + 1;
     if (best > MateBound && best < ScoreInfinity) return best - 1;
     return best;
-}
-
-void SendRootInfoLine(int score) {
-    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
-             ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
-             std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(81));
 }

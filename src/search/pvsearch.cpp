@@ -3,11 +3,8 @@
 // what differs is here: every move after the first is tried with a zero
 // window and searched again with the full window when it fails high inside
 // it, and the root reports its progress ("currmove" and "info" lines).
-#include <string>
-
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
+#include "search/control.h"
+#include "search/info.h"
 #include "search/node.h"
 #include "search/search.h"
 
@@ -16,9 +13,7 @@ int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) { return Searc
 bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta,
                   int& best, int& lower, int upper, int& zw) {
     if (ply == 0 && limit > 5) {
-        SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
-                 " currmove" + MoveText(move) + " currmovenumber " + std::to_string(i) + " nodes " +
-                 std::to_string(NodeCount));
+        SendCurrMoveLine(move, i);
     }
     // Children with fewer than three plies left, and zero windows, go to AlphaBeta.
     auto child = [&](int childAlpha, int childBeta, bool fresh) {

@@ -4,8 +4,8 @@
 // one-ply AlphaBeta, and uses the table both for cut-offs and to skip moves.
 #include <algorithm>
 
-#include "engine/control.h"
 #include "eval/evaluate.h"
+#include "search/control.h"
 #include "search/ordering.h"
 #include "search/search.h"
 
@@ -114,7 +114,7 @@ int Quiesce(int ply, int alpha, int beta) {
     }
 
     // 8. Captures and promotions (evasions in check).
-    GenerateMoves(ply, false);
+    GenerateSearchMoves(ply, false);
 
     // 9. Lone-king rules.
     if (BareKing[ply]) {
@@ -149,7 +149,7 @@ int Quiesce(int ply, int alpha, int beta) {
     while (i <= pos.MoveCount) {
         PickQuiescenceMove(ply, i);
         const Move move = MoveList[ply][i];
-        MakeMove(ply + 1, i);
+        SearchMakeMove(ply + 1, i);
         // Searched only when the table leaves room above f and the move is legal.
         if (ChildBound(ply + 1, ply + 3, BoundKind::Upper) <= f ||
             AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "eval/evaluate.h"
 #include "search/hash.h"
 #include "search/tables.h"
 
@@ -18,6 +19,26 @@ constexpr int NoScore = 32000;        // "no information" marker
 // Highest ply at which a node may still make moves: MakeMove builds plies up
 // to MaxPly - 1, and a node at this ply writes ply + 1.
 constexpr int DeepestSearchPly = MaxPly - 3;
+
+// The searches' move generation: a fresh list of the ply, none of whose
+// moves has been verified legal yet.
+inline void GenerateSearchMoves(int ply, bool fullList) {
+    VerifiedCount[ply] = 0;
+    GenerateMoves(ply, fullList);
+}
+// The searches' make move: the new ply starts with empty evaluation entries.
+inline void SearchMakeMove(int ply, int entry) {
+    ResetEvalPly(ply);
+    MakeMove(ply, entry);
+}
+
+// The first iteration depth for the root in ply 0: 3, or what the table
+// holds about the root (its stored depth; a proven mate two plies beyond its
+// distance), within 3..79.
+int RootStartDepth();
+// Prepares ply 0 as the root of the next search (PrepareRoot), clears its
+// evaluation entries and verified count and sets StartDepth.
+void PrepareSearchRoot();
 
 // One node of the alpha-beta search. fresh: the ply's move list is generated
 // here; false when it was generated already and must be reused.
@@ -60,10 +81,6 @@ int LegalLineLength(const Move* line, int maxLength);
 // The first legal move of the root position in generation order, or the
 // empty move when there is none.
 Move FirstLegalRootMove();
-// " pv" followed by the legal leading part of row 0 of the PvTable.
-std::string PvText(int maxMoves);
-// The root "info depth" line with the whole principal variation.
-void SendRootInfoLine(int score);
 // The score a root node will return for a best score that came from one of
 // its moves (mate scores move one point toward zero).
 int ScoreAsReturned(int best);

@@ -19,3 +19,7 @@ extern int64_t HistoryTable[65][65];     // [from][to square]
 extern int64_t MateHistory[13][65];      // [piece code][to square]
 extern int32_t VerifiedCount[MaxPly];
 extern int32_t RootScores[MoveListCapacity];
+
+// Moves the killer tables and the principal variation two plies towards the
+// root: the previous search's line continues after the two moves just played.
+void ShiftSearchTables();

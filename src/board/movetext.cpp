@@ -1,5 +1,5 @@
 // MoveText: a Move as UCI coordinate text, with the promotion letter.
-#include "engine/movetext.h"
+#include "board/movetext.h"
 
 namespace {
 void PutSquare(char* out, int square) {

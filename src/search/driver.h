@@ -7,10 +7,6 @@
 // Searches the ply-0 position at increasing depths up to depthLimit,
 // reporting "info" lines, and ends with "bestmove" unless the engine quits.
 void RunSearch(int depthLimit);
-// " score cp N", " score mate N" or " score mate -N" for a score.
-std::string ScoreText(int score);
-// "info nodes N time T nps P" for N nodes searched in elapsedMs milliseconds.
-std::string SpeedLine(uint64_t nodes, double elapsedMs);
 // What the driver does after an iteration.
 enum class IterationVerdict {
     Deeper,        // one ply deeper
@@ -21,5 +17,3 @@ enum class IterationVerdict {
 // milliseconds left before SearchDeadline, rootMoves the root's MoveCount.
 IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
                                       int rootMoves);
-// Milliseconds since SearchStartTime, as a fraction.
-double ElapsedMilliseconds();

@@ -1,12 +1,12 @@
 // SendLine and the log. Both threads write: a mutex keeps every log line
 // whole, and each standard-output line goes out in one write.
-#include "engine/output.h"
+#include "platform/output.h"
 
 #include <cstdio>
 #include <mutex>
 #include <string>
 
-#include "engine/platform.h"
+#include "platform/platform.h"
 
 namespace {
 std::FILE* LogFile = nullptr;

@@ -1,15 +1,15 @@
 // The perft command-line mode: prints, per legal root move in generation
 // order, the number of legal leaf nodes below it, then their total.
-#include "engine/perft.h"
+#include "uci/perft.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
+#include "search/reset.h"
 
 uint64_t PerftCount(int ply, int depth) {
     if (depth <= 0) return 1;
@@ -42,7 +42,7 @@ int PerftCommand(int argc, char** argv) {
         std::fprintf(stderr, "perft: depth must be a number from 0 to %d\n", MaxPly - 2);
         return 2;
     }
-    InitEngineTables();
+    ResetEngineState();
     if (argc == 4) {
         if (!SetupFen(argv[3])) {
             std::fprintf(stderr, "perft: invalid FEN: %s\n", argv[3]);

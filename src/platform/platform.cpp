@@ -1,6 +1,6 @@
 // The platform services: portable where the standard library serves, with
 // POSIX and Windows branches for the rest.
-#include "engine/platform.h"
+#include "platform/platform.h"
 
 #include <chrono>
 #include <csignal>

@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/platform.h"
-
-extern Event SearchRequest;
+#include "search/time.h"
 
 // Reads and carries out commands until "quit" or the end of standard input.
 void InputLoop();
@@ -17,9 +15,9 @@ bool ExecuteLine(const std::string& raw);
 // non-digits, stops at the first non-digit after the number, saturates at
 // 2^31 - 1, and gives 0 when no digit follows.
 int32_t ReadNumberAt(std::size_t index, const std::string& text);
-// Fills the time budget, deadlines and depth limit for a "go " line (command
-// form), for the side to move in ply 0.
-void AllocateTime(const std::string& lower);
+// The limits of a "go " line (command form): each keyword's number, when the
+// keyword is present.
+GoLimits ReadGoLimits(const std::string& lower);
 // Stops a running search and waits until the main thread has finished it.
 void WaitForSearchEnd();
 // True from a "go " line until the main thread has finished that search.

@@ -7,6 +7,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/platform.h"
+
+// Signalled by the input thread when a search is to start (or the engine
+// quits); the main thread sleeps on it between searches.
+extern Event SearchRequest;
+
 extern std::atomic<uint8_t> EngineRunning;   // 1 until "quit"
 extern std::atomic<int32_t> SearchState;     // 0 running, 1 deadline extended, >= 2 stopped
 extern std::atomic<uint8_t> RootMoveReady;   // the root has a move to play
@@ -29,12 +35,6 @@ extern uint64_t NodeLimit;
 extern bool FixedMoveTime;
 
 constexpr double MillisecondsPerDay = 86400000.0;
-
-// Current time as a day count on a monotonic clock.
-double CurrentTime();
-
-// The deadline check of the searches: true when the search must unwind.
-bool DeadlineCheck();
 
 // Resets every control value to its start-of-process value (tests use it).
 void ResetControlState();

@@ -3,7 +3,7 @@
 //   <score> <dead draw 0/1> <lead pawn of White> <lead pawn of Black>
 // with squares as numbers 1..64 (0 = none). A FEN that is rejected prints a
 // line starting with "error" and the next one is read.
-#include "engine/eval_command.h"
+#include "uci/eval_command.h"
 
 #include <cstdio>
 #include <iostream>
@@ -11,8 +11,8 @@
 
 #include "board/board.h"
 #include "board/setup.h"
-#include "engine/process.h"
 #include "eval/evaluate.h"
+#include "search/reset.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ void EvaluateFen(const std::string& fen) {
         return;
     }
     PrepareRoot();
+    ResetEvalPly(0);
     const int score = Evaluate(0);
     std::printf("%d %d %d %d\n", score, DeadDrawFlag ? 1 : 0, LeadPawnSquare[0][White], LeadPawnSquare[0][Black]);
 }
@@ -37,7 +38,7 @@ std::string Trimmed(const std::string& line) {
 }  // namespace
 
 int EvalCommand(int argc, char** argv) {
-    InitEngineTables();
+    ResetEngineState();
     if (argc > 2) {
         std::string fen = argv[2];
         for (int i = 3; i < argc; ++i) fen += std::string(" ") + argv[i];

@@ -1,27 +1,21 @@
 // Start-up in its fixed order, the input thread, and the main thread's loop
 // that sleeps on SearchRequest and runs the search driver.
-#include "engine/process.h"
+#include "uci/process.h"
 
 #include <thread>
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/output.h"
-#include "engine/platform.h"
-#include "engine/reader.h"
-#include "search/hash.h"
-
-void InitEngineTables() {
-    SetStartPosition();
-    InitZobristKeys();
-    InitHashTable();
-}
+#include "platform/output.h"
+#include "platform/platform.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "search/reset.h"
+#include "uci/reader.h"
 
 int RunEngine() {
     PrepareProcessIo();
     OpenLog();
-    InitEngineTables();
+    ResetEngineState();
 
     ResetEvent(SearchRequest);
     // The input thread lowers its own priority before it reads anything.

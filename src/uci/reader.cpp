@@ -1,20 +1,18 @@
 // InputLoop: reads the GUI's lines, logs them, recognises commands by
 // keyword in the lower-cased line and carries them out.
-#include "engine/reader.h"
+#include "uci/reader.h"
 
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
-#include <limits>
 #include <mutex>
 
 #include "board/board.h"
-#include "board/setup.h"
-#include "engine/control.h"
-#include "engine/output.h"
-#include "search/hash.h"
-
-Event SearchRequest;
+#include "platform/output.h"
+#include "search/control.h"
+#include "search/time.h"
+#include "uci/options.h"
+#include "uci/position.h"
 
 namespace {
 
@@ -47,21 +45,6 @@ bool ReadLine(std::string& line) {
     return true;
 }
 
-// "Hash" value: the decimal integer after the last blank; ignored when there is none.
-void SetHashOption(const std::string& lower) {
-    std::size_t blank = lower.rfind(' ');
-    std::string value = lower.substr(blank == std::string::npos ? 0 : blank + 1);
-    bool negative = !value.empty() && value[0] == '-';
-    std::size_t i = negative ? 1 : 0;
-    if (i >= value.size()) return;
-    int64_t mb = 0;
-    for (; i < value.size(); ++i) {
-        if (value[i] < '0' || value[i] > '9') return;  // not a decimal integer: keep the table
-        mb = std::min<int64_t>(mb * 10 + (value[i] - '0'), 1'000'000);
-    }
-    ResizeHashTable(negative ? -mb : mb);
-}
-
 void Quit() {
     SearchState.store(2);
     RootMoveReady.store(1);
@@ -82,56 +65,23 @@ int32_t ReadNumberAt(std::size_t index, const std::string& text) {
     return static_cast<int32_t>(value);
 }
 
-void AllocateTime(const std::string& lower) {
-    constexpr double infinity = std::numeric_limits<double>::infinity();
-    const Side side = PositionStack[0].SideToMove;
-    SearchStartTime = CurrentTime();
-    FixedMoveTime = false;
-    NodeLimit = 0;
-
-    std::size_t timeAt = After(lower, side == White ? "wtime " : "btime ");
-    std::size_t incAt = After(lower, side == White ? "winc " : "binc ");
-    std::size_t movesToGoAt = After(lower, "movestogo ");
-    std::size_t moveTimeAt = After(lower, "movetime ");
-    std::size_t nodesAt = After(lower, "nodes ");
-
-    double budgetMs = infinity;
-    double hardMs = infinity;
-    if (timeAt != 0) {
-        int32_t remaining = ReadNumberAt(timeAt, lower);
-        int64_t divider = 40;
-        if (movesToGoAt != 0) {
-            divider = 2 * (static_cast<int64_t>(ReadNumberAt(movesToGoAt, lower)) + 1);
-            if (divider > 40) divider = 40;
-        }
-        budgetMs = static_cast<double>(remaining) / static_cast<double>(divider);
-        if (incAt != 0) {
-            int32_t increment = ReadNumberAt(incAt, lower);
-            if (increment < remaining) budgetMs += increment / 2.0;
-        }
-        // Never plan past the clock: keep a margin for the moves' transfer and
-        // for the iteration that is running when the deadline passes.
-        hardMs = std::max(0.0, remaining - 30.0 - remaining / 20.0);
-        budgetMs = std::min(budgetMs, hardMs);
-    }
-    if (moveTimeAt != 0) {
-        budgetMs = ReadNumberAt(moveTimeAt, lower);
-        hardMs = std::min(hardMs, budgetMs);
-        FixedMoveTime = true;
-    }
-    if (nodesAt != 0) NodeLimit = static_cast<uint64_t>(ReadNumberAt(nodesAt, lower));
-    if (Contains(lower, "infinite")) {
-        budgetMs = infinity;
-        hardMs = infinity;
-        FixedMoveTime = false;
-    }
-    TimeBudget = budgetMs / MillisecondsPerDay;
-    HardDeadline = SearchStartTime + hardMs / MillisecondsPerDay;
-    SearchDeadline = std::min(CurrentTime() + TimeBudget, HardDeadline);
-
-    std::size_t depthAt = After(lower, "depth ");
-    DepthLimit = 79;
-    if (depthAt != 0) DepthLimit = std::min<int32_t>(ReadNumberAt(depthAt, lower), 79);
+GoLimits ReadGoLimits(const std::string& lower) {
+    GoLimits go;
+    auto read = [&](const char* keyword, bool& present, int32_t& value) {
+        const std::size_t at = After(lower, keyword);
+        present = at != 0;
+        if (present) value = ReadNumberAt(at, lower);
+    };
+    read("wtime ", go.HasTime[White], go.Time[White]);
+    read("btime ", go.HasTime[Black], go.Time[Black]);
+    read("winc ", go.HasIncrement[White], go.Increment[White]);
+    read("binc ", go.HasIncrement[Black], go.Increment[Black]);
+    read("movestogo ", go.HasMovesToGo, go.MovesToGo);
+    read("movetime ", go.HasMoveTime, go.MoveTime);
+    read("nodes ", go.HasNodes, go.Nodes);
+    read("depth ", go.HasDepth, go.Depth);
+    go.Infinite = Contains(lower, "infinite");
+    return go;
 }
 
 void WaitForSearchEnd() {
@@ -166,25 +116,20 @@ bool ExecuteLine(const std::string& raw) {
         return false;
     }
     if (lower == "uci") {
-        SendLine("id name Quill 0.7.1");
-        SendLine("id author Arno Vilquet");
-        SendLine("option name Hash type spin default 1 min 1 max 4096");
-        SendLine("option name Clear Hash type Button");
-        SendLine("uciok");
+        SendIdentity();
     } else if (Contains(lower, "isready")) {
         SendLine("readyok");
     } else if (lower.rfind("setoption name ", 0) == 0) {
         // The table must not change under a running search.
         WaitForSearchEnd();
-        if (Contains(lower, "hash value")) SetHashOption(lower);
-        if (Contains(lower, "clear hash")) ClearHashTable();
+        SetOption(lower);
     } else if (Contains(lower, "position")) {
         WaitForSearchEnd();
         SetPosition(lower, raw);
     }
     if (Contains(lower, "go ")) {
         WaitForSearchEnd();
-        AllocateTime(lower);
+        AllocateTime(ReadGoLimits(lower));
         {
             std::lock_guard<std::mutex> guard(PendingLock);
             Pending = true;

@@ -2,29 +2,13 @@
 // it at increasing depths (AlphaBeta up to depth 3, PvSearch beyond),
 // reports, decides after each iteration whether to go one ply deeper, and
 // ends with "bestmove".
-#include "engine/driver.h"
+#include "search/driver.h"
 
 #include "board/board.h"
-#include "engine/control.h"
-#include "engine/movetext.h"
-#include "engine/output.h"
-#include "engine/reader.h"
+#include "search/control.h"
+#include "search/info.h"
 #include "search/search.h"
-
-std::string ScoreText(int score) {
-    if ((score > -MateBound && score < MateBound) || score > MateScore || score < -MateScore)
-        return " score cp " + std::to_string(score);
-    if (score > MateBound) return " score mate " + std::to_string((ScoreInfinity - score) / 2);
-    return " score mate -" + std::to_string((score + ScoreInfinity) / 2);
-}
-
-std::string SpeedLine(uint64_t nodes, double elapsedMs) {
-    const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / elapsedMs);
-    return "info nodes " + std::to_string(nodes) + " time " + std::to_string(static_cast<int64_t>(elapsedMs)) +
-           " nps " + std::to_string(nps);
-}
-
-double ElapsedMilliseconds() { return (CurrentTime() - SearchStartTime) * MillisecondsPerDay; }
+#include "search/time.h"
 
 IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
                                       int rootMoves) {
@@ -60,7 +44,7 @@ void RunSearch(int depthLimit) {
     if (depthLimit > 79) depthLimit = 79;
     ResetEvent(SearchRequest);
     RootMoveReady.store(0);
-    PrepareRoot();
+    PrepareSearchRoot();
     NodeCount = 0;
     IterationDepth = StartDepth;
     if (IterationDepth > 79) IterationDepth = 79;
@@ -72,14 +56,12 @@ void RunSearch(int depthLimit) {
             score = PvSearch(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
         } else {
             score = AlphaBeta(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-            SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
-                     ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
-                     std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(1));
+            SendRootInfoLine(score, 1);
         }
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
-        if (NodeCount != 0 && elapsed > 1000) SendLine(SpeedLine(NodeCount, elapsed));
+        if (NodeCount != 0 && elapsed > 1000) SendSpeedLine(NodeCount, elapsed);
 
         const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
         switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining,
@@ -105,5 +87,5 @@ void RunSearch(int depthLimit) {
         PvTable[0][0] = FirstLegalRootMove();
         EndPvRow(0);
     }
-    if (EngineRunning.load() != 0) SendLine("bestmove" + MoveText(PvTable[0][0]));
+    if (EngineRunning.load() != 0) SendBestMove(PvTable[0][0]);
 }

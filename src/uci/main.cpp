@@ -2,11 +2,11 @@
 // argument can name a command-line mode instead.
 #include <cstring>
 
-#include "engine/bench.h"
-#include "engine/eval_command.h"
-#include "engine/perft.h"
-#include "engine/platform.h"
-#include "engine/process.h"
+#include "platform/platform.h"
+#include "uci/bench.h"
+#include "uci/eval_command.h"
+#include "uci/perft.h"
+#include "uci/process.h"
 
 int main(int argc, char** argv) {
     // Every mode writes lines that end in a single line feed, on Windows too.

@@ -1,7 +1,7 @@
 // The bench mode: a fixed list of positions (openings, middlegames,
 // endgames, mates and promotions) searched to a fixed depth, one after the
 // other with the tables they share, from a freshly cleared state.
-#include "engine/bench.h"
+#include "uci/bench.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,14 +10,15 @@
 #include <string>
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
-#include "engine/control.h"
-#include "engine/driver.h"
-#include "engine/output.h"
-#include "engine/movetext.h"
-#include "engine/process.h"
-#include "search/hash.h"
+#include "platform/output.h"
+#include "search/control.h"
+#include "search/driver.h"
+#include "search/info.h"
+#include "search/reset.h"
 #include "search/search.h"
+#include "search/time.h"
 
 namespace {
 
@@ -82,12 +83,7 @@ void StartBenchSearch() {
 BenchResult RunBench(int depth, bool listPositions) {
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
-    InitEngineTables();
-    // Wipe the table completely: clearing it keeps the old entries' moves,
-    // which would carry one run's ordering into the next.
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
-    ClearHashTable();
-    ResetSearchTables();
+    ResetEngineState();
     BenchResult result{0, 0, 0};
     const double start = CurrentTime();
     for (int n = 0; n < BenchPositionCount; ++n) {

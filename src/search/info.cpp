@@ -1,0 +1,45 @@
+// Every line the searches send to the GUI: the "info" lines of the root and
+// of the iterations, and "bestmove". All go out through SendLine.
+#include "search/info.h"
+
+#include "board/movetext.h"
+#include "platform/output.h"
+#include "search/control.h"
+#include "search/search.h"
+#include "search/time.h"
+
+std::string ScoreText(int score) {
+    if ((score > -MateBound && score < MateBound) || score > MateScore || score < -MateScore)
+        return " score cp " + std::to_string(score);
+    if (score > MateBound) return " score mate " + std::to_string((ScoreInfinity - score) / 2);
+    return " score mate -" + std::to_string((score + ScoreInfinity) / 2);
+}
+
+std::string SpeedLine(uint64_t nodes, double elapsedMs) {
+    const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / elapsedMs);
+    return "info nodes " + std::to_string(nodes) + " time " + std::to_string(static_cast<int64_t>(elapsedMs)) +
+           " nps " + std::to_string(nps);
+}
+
+std::string PvText(int maxMoves) {
+    std::string text = " pv";
+    const int length = LegalLineLength(PvTable[0], maxMoves);
+    for (int k = 0; k < length; ++k) text += MoveText(PvTable[0][k]);
+    return text;
+}
+
+void SendRootInfoLine(int score, int pvMoves) {
+    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
+             ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
+             std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(pvMoves));
+}
+
+void SendCurrMoveLine(Move move, int number) {
+    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
+             " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
+             std::to_string(NodeCount));
+}
+
+void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }
+
+void SendBestMove(Move move) { SendLine("bestmove" + MoveText(move)); }

@@ -1,0 +1,25 @@
+// InitEngineTables and ResetEngineState: the state of a freshly started engine.
+#include "search/reset.h"
+
+#include <cstring>
+
+#include "board/board.h"
+#include "search/control.h"
+#include "search/hash.h"
+#include "search/search.h"
+
+void InitEngineTables() {
+    SetStartPosition();
+    InitZobristKeys();
+    InitHashTable();
+}
+
+void ResetEngineState() {
+    InitEngineTables();
+    // Wipe the table completely: clearing it keeps the old entries' moves,
+    // which would carry one run's ordering into the next.
+    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
+    ClearHashTable();
+    ResetSearchTables();
+    ResetControlState();
+}

@@ -1,0 +1,30 @@
+// PrepareSearchRoot: ply 0 as the root of the next search. On top of the
+// board's preparation it clears the root's evaluation entries and verified
+// count, and takes the first iteration depth from the table.
+#include "eval/evaluate.h"
+#include "search/control.h"
+#include "search/search.h"
+
+int RootStartDepth() {
+    // A known root starts the iterations at its stored depth; a proven mate
+    // two plies beyond its distance.
+    int depth = 3;
+    const HashEntry& e = HashTable[HashSlot(0)];
+    if (e.StoredDepth >= 0 && HashMatches(e, 0)) {
+        depth = e.StoredDepth;
+        if (e.StoredDepth == 79 && e.LowerBound != e.UpperBound) {
+            if (e.LowerBound > 20000) depth = 30002 - e.LowerBound;
+            else if (e.UpperBound < -20000) depth = e.UpperBound + 30002;
+        }
+        if (depth < 3) depth = 3;
+        if (depth > 79) depth = 79;
+    }
+    return depth;
+}
+
+void PrepareSearchRoot() {
+    ResetEvalPly(0);
+    PrepareRoot();
+    VerifiedCount[0] = 0;
+    StartDepth = RootStartDepth();
+}

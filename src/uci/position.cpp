@@ -1,0 +1,83 @@
+// The "position" command: set-up from the initial position or a FEN, the
+// continuation of the previous command, and the moves played on ply 0.
+#include "uci/position.h"
+
+#include "board/board.h"
+#include "board/setup.h"
+#include "search/tables.h"
+
+std::string LastPositionLine;
+
+namespace {
+
+// Reads coordinate moves from text[start..] and plays them; false at the
+// first move that is not legal (the moves before it stay played).
+bool PlayMoves(const std::string& text, std::size_t start) {
+    int file = 0, from = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= 'a' && c <= 'h') {
+            file = c - 'a' + 1;
+            continue;
+        }
+        if (c < '1' || c > '8' || file == 0) continue;
+        const int square = (c - '1') * 8 + file;
+        file = 0;
+        if (from == 0) {
+            from = square;
+            continue;
+        }
+        char promotion = 0;
+        const PlyPosition& root = PositionStack[0];
+        const int piece = root.Board[from];
+        const Side s = root.SideToMove;
+        if (piece == 6 * s + 1 && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == 'n' || next == 'b' || next == 'r' || next == 'q') {
+                promotion = next;
+                ++i;
+            }
+        }
+        if (!PlayMove(from, square, promotion)) return false;
+        // A move the game played is no longer credited by the history heuristic.
+        HistoryTable[from][square] = 0;
+        from = 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+void SetPosition(const std::string& lower, const std::string& raw) {
+    std::size_t movesFrom = std::string::npos;
+    const std::size_t previous = LastPositionLine.empty() ? std::string::npos : lower.find(LastPositionLine);
+    if (previous != std::string::npos) {
+        // The GUI repeats its last command with moves appended: only the new
+        // moves are played, on the position the last command left.
+        ShiftSearchTables();
+        movesFrom = previous + LastPositionLine.size();
+    } else {
+        std::size_t movesAt = std::string::npos;
+        if (lower.find(" startpos") != std::string::npos) {
+            SetupStart();
+            movesAt = lower.find(" moves ");
+        } else if (std::size_t fenAt = lower.find(" fen "); fenAt != std::string::npos) {
+            // The FEN is read from the text as received: piece letters keep their case.
+            const std::size_t begin = fenAt + 5;
+            movesAt = lower.find(" moves ", begin);
+            const std::size_t end = movesAt == std::string::npos ? raw.size() : movesAt;
+            if (raw.size() != lower.size() || !SetupFen(raw.substr(begin, end - begin))) {
+                LastPositionLine.clear();
+                return;
+            }
+        } else {
+            LastPositionLine.clear();
+            return;
+        }
+        if (movesAt != std::string::npos) movesFrom = movesAt + 7;
+    }
+    const bool allPlayed = movesFrom == std::string::npos || PlayMoves(lower, movesFrom);
+    PrepareRoot();
+    if (allPlayed) LastPositionLine = raw;
+    else LastPositionLine.clear();
+}

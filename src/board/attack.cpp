@@ -32,9 +32,9 @@ inline int FirstOccupied(uint64_t occupied, uint64_t ray, bool upward) {
 
 uint8_t AttackingSquare(int ply, int target, Side side) {
     const uint8_t* board = PositionStack[ply].Board;
-    const int king = 6 * side + 6, knight = 6 * side + 2;
-    const int bishop = 6 * side + 3, rook = 6 * side + 4, queen = 6 * side + 5;
-    const int pawn = 6 * side + 1;
+    const int king = PieceOf(side, King), knight = PieceOf(side, Knight);
+    const int bishop = PieceOf(side, Bishop), rook = PieceOf(side, Rook), queen = PieceOf(side, Queen);
+    const int pawn = PieceOf(side, Pawn);
 
     // 1. King and knight contact, slot by slot. An unused slot holds square
     // 0, whose board byte is always empty, so it never matches. The slots are

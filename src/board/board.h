@@ -25,6 +25,11 @@ constexpr PieceCode Empty = 0;
 constexpr PieceCode WhitePawn = 1, WhiteKnight = 2, WhiteBishop = 3, WhiteRook = 4, WhiteQueen = 5, WhiteKing = 6;
 constexpr PieceCode BlackPawn = 7, BlackKnight = 8, BlackBishop = 9, BlackRook = 10, BlackQueen = 11, BlackKing = 12;
 
+// The kinds of piece, numbered as the white piece codes.
+enum PieceKind : int { Pawn = 1, Knight = 2, Bishop = 3, Rook = 4, Queen = 5, King = 6 };
+// Piece code of a side's piece of a kind: White's codes are the kinds, Black's six more.
+constexpr int PieceOf(Side side, int kind) { return 6 * side + kind; }
+
 // A move: from-square and to-byte. A to-byte above 64 codes a promotion
 // (white: destination + 14 + 10k, black: destination + 110 + 10k, with
 // k = 0 knight, 1 bishop, 2 rook, 3 queen). From-byte 0 is the empty move.
@@ -75,6 +80,12 @@ struct PlyPosition {
     int32_t KingSquare[2];
 };
 
+enum RepetitionStatus : int8_t {
+    RepUnknown = -1,  // the clock allows a repetition: IsRepetition must look
+    RepNone = 0,      // no draw by repetition or by the fifty-move count
+    RepDraw = 1,      // a draw by repetition or by the fifty-move count
+};
+
 struct LastMoveRecord {
     uint8_t MovedPiece;
     uint8_t FromSquare;
@@ -92,6 +103,9 @@ extern PlyPosition PositionStack[MaxPly];
 extern Move MoveList[MaxPly][MoveListCapacity];  // entries numbered from 1
 extern uint8_t CheckerSquare[MaxPly];
 extern uint8_t BareKing[MaxPly];
+// Per ply, what is known about a draw by repetition or by the fifty-move
+// count (values of RepetitionStatus): set by MakeMove from the clock,
+// settled by IsRepetition when it has to look.
 extern int8_t RepStatus[MaxPly];
 extern LastMoveRecord LastMove[MaxPly];
 extern GameHistoryRecord GameHistory[HistoryRecords];
@@ -260,12 +274,21 @@ inline constexpr uint8_t KingCentreTable[65] = {
     2, 3, 3, 3, 3, 3, 3, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
 
+// Whether a move of the side to move in pos is castling (its king moves two squares).
+inline bool IsCastlingMove(const PlyPosition& pos, Move m) {
+    return m.To <= 64 && pos.Board[m.From] == PieceOf(pos.SideToMove, King) && (m.From - m.To == 2 || m.To - m.From == 2);
+}
+
 // Fills ZobristKeys and SideKey from the engine's fixed generator.
 void InitZobristKeys();
 // Puts the initial position into ply 0 (board, side, clock, en passant, rights).
 void SetStartPosition();
 // StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
 int ComputeStateCode(const PlyPosition& p);
+
+// Debug check of the record at ply: board, piece counts, king squares,
+// material, keys, castling rights and state code agree (used under assert).
+bool PositionIsConsistent(int ply);
 
 // Operations on the stack (defined in their own files).
 uint8_t AttackingSquare(int ply, int target, Side side);

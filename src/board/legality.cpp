@@ -7,7 +7,7 @@ bool MoveWasLegal(int ply) {
     if (AttackingSquare(ply, p.KingSquare[mover], p.SideToMove) != 0) return false;
     // Castling out of check: the king moved two squares from a checked position.
     const LastMoveRecord& last = LastMove[ply];
-    if (CheckerSquare[ply - 1] != 0 && last.MovedPiece == 6 * mover + 6) {
+    if (CheckerSquare[ply - 1] != 0 && last.MovedPiece == PieceOf(mover, King)) {
         const int to = p.KingSquare[mover];
         if (to - last.FromSquare == 2 || last.FromSquare - to == 2) return false;
     }

@@ -52,7 +52,7 @@ void MakeMove(int ply, int entry) {
         default: break;
     }
 
-    const int ownPawn = 6 * s + 1, ownKing = 6 * s + 6;
+    const int ownPawn = PieceOf(s, Pawn), ownKing = PieceOf(s, King);
     if (piece == ownKing) p.KingSquare[s] = t;
 
     Toggle(p, f, piece);
@@ -65,7 +65,7 @@ void MakeMove(int ply, int entry) {
         } else if (t - f == 16 || f - t == 16) {
             // A double step leaves an en-passant file only when an enemy pawn
             // stands beside the destination.
-            const int enemyPawn = 7 - 6 * s;
+            const int enemyPawn = PieceOf(1 - s, Pawn);
             if ((FileOf[t] != 1 && p.Board[t - 1] == enemyPawn) || (FileOf[t] != 8 && p.Board[t + 1] == enemyPawn))
                 p.EpFile = FileOf[t];
         } else if (FileOf[f] != FileOf[t] && p.Board[t] == Empty) {
@@ -104,7 +104,7 @@ void MakeMove(int ply, int entry) {
     p.SideToMove = 1 - s;
     p.StateCode = ComputeStateCode(p);
 
-    if (p.HalfmoveClock > 100) RepStatus[ply] = 1;
-    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) RepStatus[ply] = -1;
-    else RepStatus[ply] = 0;
+    if (p.HalfmoveClock > 100) RepStatus[ply] = RepDraw;
+    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) RepStatus[ply] = RepUnknown;
+    else RepStatus[ply] = RepNone;
 }

@@ -6,7 +6,7 @@ bool IsRepetition(int ply) {
     const PlyPosition& p = PositionStack[ply];
     // A record in which one side moves twice is never a repetition.
     if (ply > 0 && p.SideToMove == PositionStack[ply - 1].SideToMove) return false;
-    if (RepStatus[ply] == 0 || RepStatus[ply] == 1) return RepStatus[ply] == 1;
+    if (RepStatus[ply] != RepUnknown) return RepStatus[ply] == RepDraw;
 
     // One earlier occurrence in the search line, the root included.
     if (ply > 3) {
@@ -15,7 +15,7 @@ bool IsRepetition(int ply) {
         for (int k = ply - 1; k >= low; --k) {
             const PlyPosition& q = PositionStack[k];
             if (q.KeyLo == p.KeyLo && q.KeyHi == p.KeyHi && q.SideToMove == p.SideToMove) {
-                RepStatus[ply] = 1;
+                RepStatus[ply] = RepDraw;
                 return true;
             }
         }
@@ -30,11 +30,11 @@ bool IsRepetition(int ply) {
         for (int i = first; i >= 0; --i) {
             const GameHistoryRecord& h = GameHistory[i];
             if (h.KeyLo == p.KeyLo && h.KeyHi == p.KeyHi && h.Side == p.SideToMove && ++matches == 2) {
-                RepStatus[ply] = 1;
+                RepStatus[ply] = RepDraw;
                 return true;
             }
         }
     }
-    RepStatus[ply] = 0;
+    RepStatus[ply] = RepNone;
     return false;
 }

@@ -142,7 +142,7 @@ bool PlayMove(int from, int to, char promotion) {
     const int piece = root.Board[from];
 
     int toByte = to;
-    if (piece == 6 * s + 1 && RankOf[to] == (s == White ? 8 : 1)) {
+    if (piece == PieceOf(s, Pawn) && RankOf[to] == (s == White ? 8 : 1)) {
         const char* letters = "nbrq";
         const char* at = promotion != 0 ? std::strchr(letters, promotion) : nullptr;
         if (at == nullptr) return false;  // a pawn reaching its last rank must promote

@@ -191,7 +191,7 @@ int HeavyEndgameTerms(const EvalScan& e, Side side) {
     const int ownKing = side == White ? e.wk : e.bk;
     const int enemyKing = side == White ? e.bk : e.wk;
     const int enemyMinors = MinorCount(e, enemy);
-    const bool enemyHasPawnOrHeavy = CountOf(e, enemy, 1) > 0 || HeavyCount(e, enemy) > 0;
+    const bool enemyHasPawnOrHeavy = CountOf(e, enemy, Pawn) > 0 || HeavyCount(e, enemy) > 0;
 
     // Mating drive against a bare king, or a king with one minor against two
     // heavy pieces: push the enemy king to the edge, keep the own one off it.
@@ -200,10 +200,10 @@ int HeavyEndgameTerms(const EvalScan& e, Side side) {
 
     // A lone rook (or queen) plus one minor against the same heavy piece and
     // no pawns or minors is hard to win.
-    if (enemyHasPawnOrHeavy && MinorCount(e, side) == 1 && CountOf(e, enemy, 1) == 0 && enemyMinors == 0) {
-        const int nP = CountOf(e, side, 1), nR = CountOf(e, side, 4), nQ = CountOf(e, side, 5);
+    if (enemyHasPawnOrHeavy && MinorCount(e, side) == 1 && CountOf(e, enemy, Pawn) == 0 && enemyMinors == 0) {
+        const int nP = CountOf(e, side, Pawn), nR = CountOf(e, side, Rook), nQ = CountOf(e, side, Queen);
         if (nR == 1 && nP == 0 && nQ == 0 && HeavyCount(e, enemy) > 0) return -sign * 150;
-        if (nQ == 1 && nP == 0 && nR == 0 && CountOf(e, enemy, 5) > 0) return -sign * 150;
+        if (nQ == 1 && nP == 0 && nR == 0 && CountOf(e, enemy, Queen) > 0) return -sign * 150;
     }
     return 0;
 }

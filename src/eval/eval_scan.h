@@ -63,10 +63,10 @@ inline constexpr auto RelativeRankTable = [] {
 }();
 inline int RelativeRank(Side side, int s) { return RelativeRankTable.rank[side][s]; }
 
-// Piece counts of a side by piece type (1 pawn .. 5 queen).
-inline int CountOf(const EvalScan& e, Side side, int type) { return e.count[6 * side + type]; }
-inline int MinorCount(const EvalScan& e, Side side) { return CountOf(e, side, 2) + CountOf(e, side, 3); }
-inline int HeavyCount(const EvalScan& e, Side side) { return CountOf(e, side, 4) + CountOf(e, side, 5); }
+// Piece counts of a side by kind of piece (Pawn .. Queen).
+inline int CountOf(const EvalScan& e, Side side, int kind) { return e.count[PieceOf(side, kind)]; }
+inline int MinorCount(const EvalScan& e, Side side) { return CountOf(e, side, Knight) + CountOf(e, side, Bishop); }
+inline int HeavyCount(const EvalScan& e, Side side) { return CountOf(e, side, Rook) + CountOf(e, side, Queen); }
 // Knights, bishops, rooks and queens of a side.
 inline int PieceCount(const EvalScan& e, Side side) { return MinorCount(e, side) + HeavyCount(e, side); }
 // Number of listed pieces of a code (the lists hold at most 8).

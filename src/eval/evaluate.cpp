@@ -75,9 +75,9 @@ int ScanBoard(EvalScan& e) {
     });
     for (int side = White; side <= Black; ++side) {
         auto onFile = [&](int, int f) { ++e.piecesOnFile[side][f]; };
-        for (int type = 2; type <= 5; ++type) list(6 * side + type, onFile);
-        list(6 * side + 6, [](int, int) {});
-        const uint64_t bishops = pieces[6 * side + 3];
+        for (int kind = Knight; kind <= Queen; ++kind) list(PieceOf(side, kind), onFile);
+        list(PieceOf(side, King), [](int, int) {});
+        const uint64_t bishops = pieces[PieceOf(side, Bishop)];
         e.bishopOnColour[side][0] = (bishops & ~DarkSquares) != 0;
         e.bishopOnColour[side][1] = (bishops & DarkSquares) != 0;
     }
@@ -132,7 +132,7 @@ int MaterialTerms(const EvalScan& e) {
 }
 
 int OwnPawnMaterialTerms(const EvalScan& e, Side side) {
-    const int nP = CountOf(e, side, 1), nN = CountOf(e, side, 2), nR = CountOf(e, side, 4);
+    const int nP = CountOf(e, side, Pawn), nN = CountOf(e, side, Knight), nR = CountOf(e, side, Rook);
     // Knights gain with own pawns on the board, rooks lose.
     const int term = 6 * nN * nP - 12 * nR * nP;
     return side == White ? term : -term;
@@ -164,7 +164,7 @@ int Evaluate(int ply) {
     DeadDrawFlag = false;
     const PlyPosition& position = PositionStack[ply];
     const Side side = position.SideToMove;
-    if (EvalCache[ply][side] > -32000) return EvalCache[ply][side];
+    if (EvalCache[ply][side] > EvalNotComputed) return EvalCache[ply][side];
 
     LeadPawnSquare[ply][White] = 0;
     LeadPawnSquare[ply][Black] = 0;

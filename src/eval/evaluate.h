@@ -5,7 +5,9 @@
 
 #include "board/board.h"
 
-// Last result of Evaluate per ply and side to move; <= -32000 = not computed.
+// Marks a cache entry that holds no result.
+constexpr int32_t EvalNotComputed = -32000;
+// Last result of Evaluate per ply and side to move; EvalNotComputed or below = none.
 extern int32_t EvalCache[MaxPly][2];
 // Per ply and side: a square holding a pawn the searches should look at, or 0.
 extern uint8_t LeadPawnSquare[MaxPly][2];
@@ -17,8 +19,8 @@ int Evaluate(int ply);
 
 // Marks both cache entries of a ply as not computed and clears its lead pawns.
 inline void ResetEvalPly(int ply) {
-    EvalCache[ply][0] = -32000;
-    EvalCache[ply][1] = -32000;
+    EvalCache[ply][0] = EvalNotComputed;
+    EvalCache[ply][1] = EvalNotComputed;
     LeadPawnSquare[ply][0] = 0;
     LeadPawnSquare[ply][1] = 0;
 }

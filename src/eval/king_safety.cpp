@@ -5,7 +5,7 @@
 
 int KingDanger(EvalScan& e, Side side) {
     const Side enemy = 1 - side;
-    const int enemyQueens = CountOf(e, enemy, 5), enemyRooks = CountOf(e, enemy, 4);
+    const int enemyQueens = CountOf(e, enemy, Queen), enemyRooks = CountOf(e, enemy, Rook);
     // Needs a queen, or at least two rooks and minors together.
     if (enemyQueens == 0 && enemyRooks + MinorCount(e, enemy) < 2) return 0;
 

@@ -110,12 +110,12 @@ int PawnStage(EvalScan& e, Side side) {
     const Side enemy = 1 - side;
     const int sign = side == White ? 1 : -1;
     const int up = side == White ? 8 : -8;
-    const int ownPawn = 6 * side + 1, ownRook = 6 * side + 4;
+    const int ownPawn = PieceOf(side, Pawn), ownRook = PieceOf(side, Rook);
     const int ownKing = side == White ? e.wk : e.bk;
     const int enemyKing = side == White ? e.bk : e.wk;
     const int nP = e.count[ownPawn];
     const bool ownPieces = PieceCount(e, side) > 0;
-    const bool enemyBare = CountOf(e, enemy, 1) + PieceCount(e, enemy) == 0;
+    const bool enemyBare = CountOf(e, enemy, Pawn) + PieceCount(e, enemy) == 0;
     int score = 0;  // in the side's own view; turned to White's at the end
 
     const uint8_t* enemyRear = e.enemyRearRank[side];

@@ -9,7 +9,7 @@ int RookAndQueenTerms(const EvalScan& e, Side side) {
     const uint8_t* board = e.board;
     const Side enemy = 1 - side;
     const int sign = side == White ? 1 : -1;
-    const int ownRook = 6 * side + 4, ownQueen = 6 * side + 5;
+    const int ownRook = PieceOf(side, Rook), ownQueen = PieceOf(side, Queen);
     const int enemyKing = side == White ? e.bk : e.wk;
     // The enemy king on its back rank and the piece on the rank before it.
     const bool enemyKingOnBackRank = RelativeRank(side, enemyKing) == 8;
@@ -78,7 +78,7 @@ constexpr auto DiagonalNeighbours = [] {
 }  // namespace
 
 int BishopTerms(const EvalScan& e, Side side) {
-    const int ownBishop = 6 * side + 3;
+    const int ownBishop = PieceOf(side, Bishop);
     if (e.count[ownBishop] == 0) return 0;
     const uint8_t* board = e.board;
     const Side enemy = 1 - side;
@@ -88,14 +88,14 @@ int BishopTerms(const EvalScan& e, Side side) {
 
     if (e.bishopOnColour[side][0] && e.bishopOnColour[side][1]) {
         // The pair, worth less with many own pawns.
-        score += 65 - 3 * CountOf(e, side, 1);
+        score += 65 - 3 * CountOf(e, side, Pawn);
         if (MinorCount(e, enemy) == 0) score += 5;
     } else {
         // All bishops on one colour: own pawns on it get in the way; alone
         // (no queen, rook or knight) it cannot reach the other colour.
         const int c = e.bishopOnColour[side][1] ? 1 : 0;
         score += 30 - 6 * e.pawnsOnColour[side][c];
-        if (CountOf(e, side, 5) + CountOf(e, side, 4) + CountOf(e, side, 2) == 0) {
+        if (CountOf(e, side, Queen) + CountOf(e, side, Rook) + CountOf(e, side, Knight) == 0) {
             score -= 2 * e.pawnsOnColour[enemy][1 - c];
             if (SquareColour(enemyKing) == 1 - c) score -= 2;
         }
@@ -123,7 +123,7 @@ int BishopTerms(const EvalScan& e, Side side) {
 }
 
 int KnightTerms(const EvalScan& e, Side side) {
-    const int ownKnight = 6 * side + 2, ownPawn = 6 * side + 1;
+    const int ownKnight = PieceOf(side, Knight), ownPawn = PieceOf(side, Pawn);
     const uint8_t* board = e.board;
     const int enemyKing = side == White ? e.bk : e.wk;
     const int up = side == White ? 8 : -8;

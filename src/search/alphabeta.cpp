@@ -7,8 +7,8 @@
 // scheme and root reporting; both are this one body, SearchNode<Pv>, so the
 // two can never drift apart in the steps they share.
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
-#include <utility>
 
 #include "eval/evaluate.h"
 #include "search/control.h"
@@ -62,17 +62,7 @@ void TableDecidedRoot(int ply, int score) {
     SendRootInfoLine(score);
 }
 
-// Whether the move just made into ply + 1 leaves the mover's king attacked,
-// or castles out of check.
-bool IsIllegal(int ply, Move move) {
-    const PlyPosition& pos = PositionStack[ply];
-    const int side = pos.SideToMove;
-    if (AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) return true;
-    const bool castles = move.To <= 64 && move.From == pos.KingSquare[side] && pos.Board[move.From] == 6 * side + 6 &&
-                         (move.From - move.To == 2 || move.To - move.From == 2);
-    return castles && AttackingSquare(ply, move.From, 1 - side) != 0;
-}
-
+// Whether no move of the ply's list captures.
 bool NoMoveCaptures(int ply) {
     const PlyPosition& pos = PositionStack[ply];
     for (int j = 1; j <= pos.MoveCount; ++j)
@@ -80,330 +70,397 @@ bool NoMoveCaptures(int ply) {
     return true;
 }
 
+// What one node of SearchNode keeps while it runs.
+struct NodeState {
+    int ply;
+    int limit;       // target ply; extensions move it
+    int alpha;
+    int beta;
+    int entryAlpha;  // alpha as the node was called
+    int side;
+    bool threatChild;
+    bool inCheck;
+    uint32_t slot;   // the node's table slot
+    int lower;       // bounds on the node's score (from the table)
+    int upper;
+    int best;
+    int childLimit;  // target ply of the children, shortened by a mate in hand
+    PickerState picker;
+    int zw;          // first window of each move (PvSearch)
+    int i;           // position in the move list
+};
+
+// Internal iterative deepening: a search two plies shorter orders the list
+// and fills the table entry. Returns true when its score decides the node.
+template <bool Pv>
+bool DeepenFirst(NodeState& n, int& score) {
+    const int ply = n.ply;
+    score = (Pv && n.limit - ply > 4) ? PvSearch(ply, n.limit - 2, n.alpha, n.beta, true)
+                                      : AlphaBeta(ply, n.limit - 2, n.alpha, n.beta, true);
+    // Even when "stop" cut the reduced search short, the list it leaves at
+    // this ply belongs to this position (or is marked not generated), so the
+    // node goes on as usual and unwinds after its first move.
+    return score > MateBound || score < -MateBound || PositionStack[ply].MoveCount == 0;
+}
+
+// Check extension at the last ply, when checks have recurred in the line (or
+// a lone king was on the board before).
+bool CheckExtends(const NodeState& n) {
+    const int ply = n.ply;
+    if (!(n.limit == ply + 1 && n.alpha < MateBound && n.beta > -MateBound && n.inCheck && ply > 0 &&
+          ply < ExtensionPlyLimit && ply < IterationDepth + 1))
+        return false;
+    for (int k = 0; k < ply; ++k)
+        if (BareKing[k] || (CheckerSquare[k] != 0 && PositionStack[k].SideToMove == n.side)) return true;
+    return false;
+}
+
+// Node set-up after the table probe: best and the children's target ply
+// from the table's bounds, the distrust of a quiet table move, the lead
+// pawn's suggestion and the picker's first stage.
+template <bool Pv>
+void SetUpNode(NodeState& n) {
+    const int ply = n.ply;
+    const PlyPosition& pos = PositionStack[ply];
+    n.best = n.lower;
+    if (ply == 0 && RootMoveReady.load() == 0) n.alpha = n.best = n.lower = -ScoreInfinity;
+    n.childLimit = n.limit;
+    // A mate the table proves caps the depth the children need.
+    if (n.best > MateBound && TableMateDepth(n.best) < n.limit - ply) n.childLimit = ply + TableMateDepth(n.best);
+
+    // A quiet piece move from the table is not trusted to keep a positive score.
+    const Move tableMove = PvTable[ply][0];
+    const int piece = pos.Board[tableMove.From];
+    if (n.best > 0 && piece > WhitePawn && piece != BlackPawn && tableMove.To >= 1 && tableMove.To <= 64 &&
+        pos.Board[tableMove.To] == Empty && pos.HalfmoveClock > 1) {
+        n.best = -1;
+        if (n.lower > -1) n.lower = -1;
+        if (n.entryAlpha < 0 && n.alpha > -1) n.alpha = -1;
+    }
+
+    n.picker.Suggested = LeadPawnStep(ply);
+    if constexpr (Pv) {
+        const bool rootOrdered = ply == 0 && RootMoveReady.load() != 0 && VerifiedCount[0] >= pos.MoveCount;
+        n.picker.Stage = rootOrdered ? StageRootOrdering : StagePreviousBest;
+    } else {
+        const bool ahead = n.side == White ? pos.Material > 1000 : pos.Material < -1000;
+        n.picker.Stage =
+            (!n.inCheck && (n.alpha > MateBound || n.threatChild || ahead)) ? StageHistoryFirst : StagePreviousBest;
+    }
+}
+
+// The lone-king rules. Returns true when they decide the node (score);
+// otherwise a lone king's node has its score capped.
+bool LoneKingDecides(NodeState& n, int& score) {
+    const int ply = n.ply;
+    PlyPosition& pos = PositionStack[ply];
+    if (n.inCheck || ply < 1 || pos.MoveCount <= 0 || n.threatChild) return false;
+    score = 0;
+    if (BareKing[ply]) {
+        // A lone king never wins.
+        if (n.beta - n.alpha > 1 && n.alpha >= 0) return true;
+        const int e = Evaluate(ply);
+        if (e == 0) {
+            pos.MoveCount = 0;
+            return true;
+        }
+        if (n.beta - n.alpha > 1 && e + 3000 < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
+            --NodeCount;
+            score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
+            return true;
+        }
+        CapLoneKing(n.upper, n.beta);
+    } else if (BareKing[ply - 1] && Evaluate(ply) == 0) {
+        pos.MoveCount = 0;
+        return true;
+    }
+    return false;
+}
+
+// Takes move i out of the list (the last move takes its place).
+void DropMove(NodeState& n) {
+    RemoveListMove(n.ply, n.i);
+    if (n.picker.OrderedCount >= n.i) --n.picker.OrderedCount;
+}
+
+// Lazy legality: the move just made is tested only while the list holds
+// moves not yet proven legal. Returns false (and drops it) when illegal.
+bool KeepLegalMove(NodeState& n, Move move) {
+    const int ply = n.ply;
+    if (VerifiedCount[ply] >= PositionStack[ply].MoveCount) return true;
+    if (MadeMoveIsIllegal(ply, move)) {
+        DropMove(n);
+        return false;
+    }
+    if (VerifiedCount[ply] < n.i) VerifiedCount[ply] = n.i;
+    return true;
+}
+
+// The extension of one move: a check, or a winning mating drive against a
+// lone king, at the last ply.
+int MoveExtension(const NodeState& n, bool givesCheck) {
+    const int ply = n.ply;
+    if (!(ply < ExtensionPlyLimit && n.childLimit == ply + 1 && !BareKing[ply] && (ply == 0 || !n.threatChild)))
+        return 0;
+    if (givesCheck) return 1;
+    if (RootMoveReady.load() != 0 && ply >= 1 && BareKing[ply - 1] && n.alpha < MateBound && n.beta > MateBound) {
+        const int childView = -Evaluate(ply + 1);
+        if (childView > 5000 && childView > Evaluate(ply)) return 1;
+    }
+    return 0;
+}
+
+// Whether a move is searched in full without the selectivity step: marked
+// by the picker, the first one, extended, checks, material swings, lead
+// pawn moves, table bounds that make it interesting, the mate killer, or a
+// repetition risk when losing.
+bool IsSpecialMove(const NodeState& n, Move move, bool mark, int ext, bool givesCheck) {
+    const int ply = n.ply;
+    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& child = PositionStack[ply + 1];
+    const int lead = LeadPawnSquare[ply][n.side];
+    const int childLimit = n.childLimit;
+    const bool special =
+        mark || n.i == 1 || ext == 1 || n.best < -MateBound || n.inCheck || givesCheck || BareKing[ply] ||
+        (lead != 0 && move.From == lead) || (n.limit - ply > 5 && std::abs(child.Material - pos.Material) > 200) ||
+        ChildBound(ply + 1, childLimit, BoundKind::Lower) >= n.best ||
+        ChildBound(ply + 1, childLimit, BoundKind::Upper) <= n.alpha ||
+        (ply + 3 < childLimit && ChildBound(ply + 1, childLimit - 2, BoundKind::Lower) >= n.beta) ||
+        move == MateKiller[ply][n.side];
+    return special || (n.best < 0 && child.HalfmoveClock > 2 && ReturnsToLeftSquare(ply, move));
+}
+
+// Verdicts of the selectivity step: above best means a full search.
+constexpr int SearchInFull = NoScore;
+constexpr int NotSearched = -NoScore;
+constexpr int ThreatSearchDue = 31000;  // passed the quiescence probe: the threat search decides
+
+// The selectivity step for a move that is not special: a quiescence probe
+// against a margin, then a threat search in which this side moves again.
+int SelectiveVerdict(NodeState& n, int searchLimit) {
+    const int ply = n.ply;
+    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& child = PositionStack[ply + 1];
+    const int best = n.best, limit = n.limit;
+    int verdict = ThreatSearchDue;
+    const bool notRecapture =
+        ply == 0 || child.Material == pos.Material || child.Material != PositionStack[ply - 1].Material;
+    if (n.alpha < MateBound && (ply == 0 || CheckerSquare[ply - 1] == 0) && limit - ply > 1 && limit - ply < 6 &&
+        notRecapture) {
+        // Quiescence probe against a margin that grows with the depth left.
+        const int t = best - 20 - 18 * (1 << (limit - ply));
+        const int q = -Quiesce(ply + 1, -t - 1, -t);
+        if (ply == 0 && q < -MateBound) RootScores[n.i] = q;
+        verdict = q > best + 100 ? SearchInFull : q > t ? ThreatSearchDue : NotSearched;
+    }
+    if (verdict != ThreatSearchDue || verdict <= best) return verdict;
+    if (-Evaluate(ply + 1) > best) return SearchInFull;
+    if (best > 0 && (BareKing[ply] || BareKing[ply + 1]) && Evaluate(ply + 1) == 0) return NotSearched;
+    if (ply >= searchLimit - 2) return verdict;
+    // Threat search: this side moves again; if even that cannot beat best,
+    // the move is not worth a full search.
+    PositionStack[ply + 1].SideToMove = n.side;
+    const int threatLimit = searchLimit - ply <= 6 ? searchLimit - 2 : searchLimit - 3;
+    verdict = AlphaBeta(ply + 1, threatLimit, best, best + 1, true);
+    PositionStack[ply + 1].SideToMove = 1 - n.side;
+    if (verdict > best && verdict > n.beta && RepStatus[ply + 2] != RepDraw) n.picker.Suggested = PvTable[ply + 1][0];
+    if (verdict <= best && ply == 0 && verdict < -MateBound) RootScores[n.i] = verdict;
+    return verdict;
+}
+
+// The full search of a move (AlphaBeta nodes; PvSearch has PvFullSearch).
+// Returns true when the move cut off.
+bool FullSearch(NodeState& n, Move move, int ext) {
+    const int ply = n.ply;
+    const int s = -AlphaBeta(ply + 1, n.childLimit + ext, -n.beta, -n.alpha, true);
+    if (ply == 0) RootScores[n.i] = s;
+    if (s <= n.best || SearchIsStopped()) return false;
+    n.best = s;
+    PvTable[ply][0] = move;
+    if (ply == 0) RootMoveReady.store(1);
+    if (n.best >= n.beta) {
+        if (FailHighTakesUpper(ply, n.best, n.upper) && PositionStack[ply + 1].MoveCount != 0)
+            n.best = n.lower = n.upper;
+        EndPvRow(ply);
+        return true;
+    }
+    n.alpha = std::max(n.alpha, n.best);
+    if (ply == 0 || !n.threatChild) MergePv(ply);
+    return false;
+}
+
+// What searching one move left the move loop to do.
+enum class MoveOutcome {
+    Next,    // go on with the next position
+    Again,   // the loop's position already holds the next move (or was passed)
+    Cutoff,  // the move cut off: leave the loop
+};
+
+// One move made into ply + 1 and proven legal: the table skip, the mate in
+// hand, the check test, the extension, the selectivity step and the full search.
+template <bool Pv>
+MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
+    const int ply = n.ply;
+    // The table proves the move cannot beat best.
+    if (n.i != 1 && ChildBound(ply + 1, n.childLimit, BoundKind::Upper) <= n.best) return MoveOutcome::Next;
+
+    // A mate in hand shortens the search of the remaining moves.
+    if (n.best > MateBound && MateInHandDepth(n.best) < n.childLimit - ply) n.childLimit = ply + MateInHandDepth(n.best);
+    if (n.childLimit < ply + 1) n.childLimit = ply + 1;
+
+    CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[1 - n.side], n.side);
+    const bool givesCheck = CheckerSquare[ply + 1] != 0;
+
+    // With a mate in one in hand only checks can be as good.
+    if (n.best >= MateInOneScore && n.i > 1 && !givesCheck) {
+        if (!Pv && ply >= 1 && !n.threatChild && n.beta - n.alpha == 1 && n.i < PositionStack[ply].MoveCount) {
+            DropMove(n);
+            // The move taking its place has not been proven legal.
+            if (VerifiedCount[ply] > 0) --VerifiedCount[ply];
+        } else {
+            ++n.i;
+        }
+        return MoveOutcome::Again;
+    }
+
+    const int ext = MoveExtension(n, givesCheck);
+    if constexpr (Pv) {
+        if (ChildBound(ply + 1, n.childLimit + ext, BoundKind::Lower) > n.alpha) n.zw = n.beta;
+    }
+    const int verdict = IsSpecialMove(n, move, mark, ext, givesCheck) ? SearchInFull : SelectiveVerdict(n, n.childLimit);
+    if (verdict <= n.best) return MoveOutcome::Next;
+    bool cutoff;
+    if constexpr (Pv)
+        cutoff = PvFullSearch(ply, n.limit, n.i, move, n.childLimit + ext, n.childLimit, n.alpha, n.beta, n.best,
+                              n.lower, n.upper, n.zw);
+    else
+        cutoff = FullSearch(n, move, ext);
+    return cutoff ? MoveOutcome::Cutoff : MoveOutcome::Next;
+}
+
+// The move loop. Returns false when the search was stopped: the node then
+// returns best at once.
+template <bool Pv>
+bool SearchMoves(NodeState& n) {
+    const int ply = n.ply;
+    const PlyPosition& pos = PositionStack[ply];
+    n.zw = n.alpha > -ScoreInfinity ? n.alpha + 1 : n.beta;
+    n.i = 1;
+    while (n.i <= pos.MoveCount) {
+        const bool mark = PickMove(n.picker, ply, n.i, n.best, n.limit);
+        if (n.i > pos.MoveCount) break;
+        const Move move = MoveList[ply][n.i];
+        SearchMakeMove(ply + 1, n.i);
+        if (ply == 0) RootScores[n.i] = -NoScore;
+        if (!KeepLegalMove(n, move)) continue;
+
+        const MoveOutcome outcome = SearchMove<Pv>(n, move, mark);
+        if (outcome == MoveOutcome::Again) continue;
+        if (outcome == MoveOutcome::Cutoff) break;
+        // Unwind at once when the search is stopped.
+        if (SearchIsStopped()) return false;
+
+        // Next position; a move that mates on the board ends the loop.
+        ++n.i;
+        if (n.best == MateScore) {
+            RecordMate(ply, PvTable[ply][0]);
+            break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 template <bool Pv>
 int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
+    assert(PositionIsConsistent(ply));
     PlyPosition& pos = PositionStack[ply];
-    const int side = pos.SideToMove;
-    const bool threatChild = IsThreatChild(ply);
-    const int alpha0 = alpha;
+    NodeState n{};
+    n.ply = ply;
+    n.limit = limit;
+    n.alpha = n.entryAlpha = alpha;
+    n.beta = beta;
+    n.side = pos.SideToMove;
+    n.threatChild = IsThreatChild(ply);
 
     // 1. Draw by repetition.
-    if (ply >= 1 && !threatChild && IsRepetition(ply)) {
+    if (ply >= 1 && !n.threatChild && IsRepetition(ply)) {
         pos.MoveCount = 0;
         return 0;
     }
 
-    // 2. The node's table entry.
-    const uint32_t slot = HashSlot(ply);
-    const HashEntry& entry = HashTable[slot];
+    // 2. The node's table entry; without one, internal iterative deepening.
+    n.slot = HashSlot(ply);
+    const HashEntry& entry = HashTable[n.slot];
     bool match = HashMatches(entry, ply);
-
-    // 3. Internal iterative deepening: a search two plies shorter orders the
-    // list and fills the table entry.
     if (fresh && beta > -MateBound && alpha < MateBound && ply < limit - 2 && !match) {
-        const int v = (Pv && limit - ply > 4) ? PvSearch(ply, limit - 2, alpha, beta, true)
-                                              : AlphaBeta(ply, limit - 2, alpha, beta, true);
-        if (v > MateBound || v < -MateBound || pos.MoveCount == 0) return v;
-        // Even when "stop" cut the reduced search short, the list it leaves at
-        // this ply belongs to this position (or is marked not generated), so
-        // the node goes on as usual and unwinds after its first move.
+        int score;
+        if (DeepenFirst<Pv>(n, score)) return score;
         fresh = false;
         match = HashMatches(entry, ply);
     }
 
-    // 4. Horizon. A node at or beyond its target ply, or too deep for the
+    // 3. Horizon. A node at or beyond its target ply, or too deep for the
     // stack, extends or hands over to the quiescence search.
-    if (ply >= limit || ply >= DeepestSearchPly) {
-        if (ply < 79 && HorizonExtends(ply))
-            limit = ply + 1;
+    if (ply >= n.limit || ply >= DeepestSearchPly) {
+        if (ply < HorizonPlyLimit && HorizonExtends(ply))
+            n.limit = ply + 1;
         else
-            return Quiesce(ply, alpha, beta);
+            return Quiesce(ply, n.alpha, n.beta);
     }
-    const bool inCheck = CheckerSquare[ply] != 0;
+    n.inCheck = CheckerSquare[ply] != 0;
+    if (CheckExtends(n)) ++n.limit;
 
-    // 5. Check extension at the last ply, when checks have recurred in the line.
-    if (limit == ply + 1 && alpha < MateBound && beta > -MateBound && inCheck && ply > 0 && ply < 78 &&
-        ply < IterationDepth + 1) {
-        for (int i = 0; i < ply; ++i) {
-            if (BareKing[i] || (CheckerSquare[i] != 0 && PositionStack[i].SideToMove == side)) {
-                ++limit;
-                break;
-            }
-        }
-    }
-
-    // 6. Count the node.
+    // 4. Count the node.
     ++NodeCount;
     if (SelDepth < ply) SelDepth = ply;
 
-    // 7. Table probe.
-    int lower = -ScoreInfinity, upper = ScoreInfinity;
-    PickerState picker = NewPicker(ply, StagePreviousBest);
+    // 5. Table probe.
+    n.lower = -ScoreInfinity;
+    n.upper = ScoreInfinity;
+    n.picker = NewPicker(ply, StagePreviousBest);
     if (match) {
-        if (!(PvTable[ply][0] == entry.BestMove)) {
-            PvTable[ply][0] = entry.BestMove;
-            EndPvRow(ply);
-        }
+        AdoptTableMove(ply, entry);
         if (fresh) pos.MoveCount = -1;
-        picker.PreviousBest = entry.PreviousBest;
-        if (entry.StoredDepth >= limit - ply) {
-            const int lb = entry.LowerBound, ub = entry.UpperBound;
-            if (lb >= beta || lb >= ub) {
-                if (entry.StoredDepth > 78 && lb >= ub) pos.MoveCount = 0;
-                TableDecidedRoot(ply, lb);
-                return lb;
-            }
-            if (ub <= alpha) {
-                TableDecidedRoot(ply, ub);
-                return ub;
-            }
-            if (ub < beta && (ply >= 1 || ub < MateBound)) beta = ub;
-            if (lb > alpha) alpha = lb;
-            if (alpha >= beta) {
-                TableDecidedRoot(ply, alpha);
-                return alpha;
-            }
-            lower = lb;
-            upper = ub;
+        n.picker.PreviousBest = entry.PreviousBest;
+        int decided;
+        if (entry.StoredDepth >= n.limit - ply &&
+            ApplyTableBounds(entry, ply, n.alpha, n.beta, n.lower, n.upper, decided)) {
+            TableDecidedRoot(ply, decided);
+            return decided;
         }
     }
 
-    // 8. The clock (and "stop", "quit", the node limit).
-    if (DeadlineCheck()) return alpha;
+    // 6. The clock (and "stop", "quit", the node limit).
+    if (DeadlineCheck()) return n.alpha;
 
-    // 9. Node set-up.
-    int best = lower;
-    if (ply == 0 && RootMoveReady.load() == 0) alpha = best = lower = -ScoreInfinity;
-    int childLimit = limit;
-    if (best > MateBound && 30002 - best < limit - ply) childLimit = ply + 30002 - best;
-    {
-        // A quiet piece move from the table is not trusted to keep a positive score.
-        const Move tableMove = PvTable[ply][0];
-        const int piece = pos.Board[tableMove.From];
-        if (best > 0 && piece > WhitePawn && piece != BlackPawn && tableMove.To >= 1 && tableMove.To <= 64 &&
-            pos.Board[tableMove.To] == 0 && pos.HalfmoveClock > 1) {
-            best = -1;
-            if (lower > -1) lower = -1;
-            if (alpha0 < 0 && alpha > -1) alpha = -1;
-        }
-    }
-    {
-        const int lead = LeadPawnSquare[ply][side];
-        const int target = side == White ? lead + 8 : lead - 8;
-        if (lead >= 1 && lead <= 64 && target >= 1 && target <= 64)
-            picker.Suggested = Move{static_cast<uint8_t>(lead), static_cast<uint8_t>(target)};
-    }
-    if constexpr (Pv) {
-        picker.Stage = (ply == 0 && RootMoveReady.load() != 0 && VerifiedCount[0] >= pos.MoveCount) ? StageRootOrdering
-                                                                                                  : StagePreviousBest;
-    } else {
-        const bool ahead = side == White ? pos.Material > 1000 : pos.Material < -1000;
-        picker.Stage = (!inCheck && (alpha > MateBound || threatChild || ahead)) ? StageHistoryFirst : StagePreviousBest;
-    }
+    // 7. Node set-up, the moves, the lone-king rules, the table's move first.
+    SetUpNode<Pv>(n);
     if (fresh || pos.MoveCount == -1) GenerateSearchMoves(ply, true);
+    int decided;
+    if (LoneKingDecides(n, decided)) return decided;
+    if (TableMoveFirst(ply, false)) n.picker.OrderedCount = 1;
 
-    // 10. Lone-king rules.
-    if (!inCheck && ply >= 1 && pos.MoveCount > 0 && !threatChild) {
-        if (BareKing[ply]) {
-            // A lone king never wins.
-            if (beta - alpha > 1 && alpha >= 0) return 0;
-            const int e = Evaluate(ply);
-            if (e == 0) {
-                pos.MoveCount = 0;
-                return 0;
-            }
-            if (beta - alpha > 1 && e + 3000 < alpha && ply + 1 < childLimit && NoMoveCaptures(ply)) {
-                --NodeCount;
-                return AlphaBeta(ply, ply + 1, alpha, beta, false);
-            }
-            if (upper > 1) {
-                upper = 1;
-                beta = std::min(beta, 1);
-            }
-        } else if (BareKing[ply - 1] && Evaluate(ply) == 0) {
-            pos.MoveCount = 0;
-            return 0;
+    // 8. Move loop.
+    if (!SearchMoves<Pv>(n)) return n.best;
+
+    // 9. Mate distance: mate scores move one point toward zero per ply.
+    if (n.best != n.lower) {
+        if (n.best < -MateBound) {
+            ++n.best;
+            ++n.beta;
+        } else if (n.best > MateBound && n.best < ScoreInfinity) {
+            --n.best;
+            --n.alpha;
         }
     }
 
-    // 11. The table's move first.
-    {
-        const Move tableMove = PvTable[ply][0];
-        if (tableMove.From >= 1 && tableMove.From <= 64 && ColourOf[pos.Board[tableMove.From]] == side) {
-            for (int j = 1; j <= pos.MoveCount; ++j) {
-                if (MoveList[ply][j] == tableMove) {
-                    std::swap(MoveList[ply][1], MoveList[ply][j]);
-                    picker.OrderedCount = 1;
-                    break;
-                }
-            }
-        }
-    }
-
-    // 12. Move loop.
-    [[maybe_unused]] int zw = alpha > -ScoreInfinity ? alpha + 1 : beta;  // first window of each move (PvSearch)
-    int i = 1;
-    while (i <= pos.MoveCount) {
-        // 12.1 Pick and make the move.
-        const bool mark = PickMove(picker, ply, i, best, limit);
-        if (i > pos.MoveCount) break;
-        const Move move = MoveList[ply][i];
-        SearchMakeMove(ply + 1, i);
-        if (ply == 0) RootScores[i] = -NoScore;
-
-        // 12.2 Lazy legality.
-        if (VerifiedCount[ply] < pos.MoveCount) {
-            if (IsIllegal(ply, move)) {
-                RemoveListMove(ply, i);
-                if (picker.OrderedCount >= i) --picker.OrderedCount;
-                continue;
-            }
-            if (VerifiedCount[ply] < i) VerifiedCount[ply] = i;
-        }
-
-        // 12.3 Table skip: the table proves the move cannot beat best.
-        bool searched = true;
-        if (i != 1 && ChildBound(ply + 1, childLimit, BoundKind::Upper) <= best) searched = false;
-
-        if (searched) {
-            // 12.4 A mate in hand shortens the search of the remaining moves.
-            if (best > MateBound && ScoreInfinity - best < childLimit - ply) childLimit = ply + ScoreInfinity - best;
-            if (childLimit < ply + 1) childLimit = ply + 1;
-
-            // 12.5 Does the move give check?
-            CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[1 - side], side);
-            const bool givesCheck = CheckerSquare[ply + 1] != 0;
-
-            // 12.6 With a mate in one in hand only checks can be as good.
-            if (best > 29998 && i > 1 && !givesCheck) {
-                if (!Pv && ply >= 1 && !threatChild && beta - alpha == 1 && i < pos.MoveCount) {
-                    RemoveListMove(ply, i);
-                    // The move taking its place has not been proven legal.
-                    if (VerifiedCount[ply] > 0) --VerifiedCount[ply];
-                    if (picker.OrderedCount >= i) --picker.OrderedCount;
-                } else {
-                    ++i;
-                }
-                continue;
-            }
-
-            // 12.7 Extension of this move.
-            int ext = 0;
-            if (ply < 78 && childLimit == ply + 1 && !BareKing[ply] && (ply == 0 || !threatChild)) {
-                if (givesCheck) {
-                    ext = 1;
-                } else if (RootMoveReady.load() != 0 && ply >= 1 && BareKing[ply - 1] && alpha < MateBound &&
-                           beta > MateBound) {
-                    const int childView = -Evaluate(ply + 1);
-                    if (childView > 5000 && childView > Evaluate(ply)) ext = 1;
-                }
-            }
-            if constexpr (Pv) {
-                if (ChildBound(ply + 1, childLimit + ext, BoundKind::Lower) > alpha) zw = beta;
-            }
-
-            // 12.8 Selectivity.
-            const PlyPosition& child = PositionStack[ply + 1];
-            const int lead = LeadPawnSquare[ply][side];
-            bool special = mark || i == 1 || ext == 1 || best < -MateBound || inCheck || givesCheck || BareKing[ply] ||
-                           (lead != 0 && move.From == lead) ||
-                           (limit - ply > 5 && std::abs(child.Material - pos.Material) > 200) ||
-                           ChildBound(ply + 1, childLimit, BoundKind::Lower) >= best ||
-                           ChildBound(ply + 1, childLimit, BoundKind::Upper) <= alpha ||
-                           (ply + 3 < childLimit && ChildBound(ply + 1, childLimit - 2, BoundKind::Lower) >= beta) ||
-                           move == MateKiller[ply][side];
-            if (!special && best < 0 && child.HalfmoveClock > 2 && ReturnsToLeftSquare(ply, move)) special = true;
-
-            int verdict = NoScore;
-            if (!special) {
-                verdict = 31000;
-                const bool notRecapture = ply == 0 || child.Material == pos.Material ||
-                                          child.Material != PositionStack[ply - 1].Material;
-                if (alpha < MateBound && (ply == 0 || CheckerSquare[ply - 1] == 0) && limit - ply > 1 &&
-                    limit - ply < 6 && notRecapture) {
-                    // Quiescence probe against a margin that grows with the depth left.
-                    const int t = best - 20 - 18 * (1 << (limit - ply));
-                    const int q = -Quiesce(ply + 1, -t - 1, -t);
-                    if (ply == 0 && q < -MateBound) RootScores[i] = q;
-                    verdict = q > best + 100 ? NoScore : q > t ? 31000 : -NoScore;
-                }
-                if (verdict == 31000 && verdict > best) {
-                    if (-Evaluate(ply + 1) > best) {
-                        verdict = NoScore;
-                    } else if (best > 0 && (BareKing[ply] || BareKing[ply + 1]) && Evaluate(ply + 1) == 0) {
-                        verdict = -NoScore;
-                    } else if (ply < childLimit - 2) {
-                        // Threat search: this side moves again; if even that
-                        // cannot beat best, the move is not worth a full search.
-                        PositionStack[ply + 1].SideToMove = side;
-                        const int threatLimit = childLimit - ply <= 6 ? childLimit - 2 : childLimit - 3;
-                        verdict = AlphaBeta(ply + 1, threatLimit, best, best + 1, true);
-                        PositionStack[ply + 1].SideToMove = 1 - side;
-                        if (verdict > best && verdict > beta && RepStatus[ply + 2] < 1)
-                            picker.Suggested = PvTable[ply + 1][0];
-                        if (verdict <= best && ply == 0 && verdict < -MateBound) RootScores[i] = verdict;
-                    }
-                }
-            }
-
-            // 12.9 Full search.
-            if (verdict > best) {
-                if constexpr (Pv) {
-                    if (PvFullSearch(ply, limit, i, move, childLimit + ext, childLimit, alpha, beta, best, lower, upper, zw))
-                        break;
-                } else {
-                    const int s = -AlphaBeta(ply + 1, childLimit + ext, -beta, -alpha, true);
-                    if (ply == 0) RootScores[i] = s;
-                    if (s > best && SearchState.load() < 2) {
-                        best = s;
-                        PvTable[ply][0] = move;
-                        if (ply == 0) RootMoveReady.store(1);
-                        if (best >= beta) {
-                            if (upper < best && best < MateBound && RepStatus[ply + 1] < 1 && ply >= 1 &&
-                                PositionStack[ply + 1].MoveCount != 0)
-                                best = lower = upper;
-                            EndPvRow(ply);
-                            break;
-                        }
-                        alpha = std::max(alpha, best);
-                        if (ply == 0 || !threatChild) MergePv(ply);
-                    }
-                }
-            }
-        }
-
-        // 12.10 Unwind at once when the search is stopped.
-        if (SearchState.load() > 1) return best;
-
-        // 12.11 Next position; a move that mates on the board ends the loop.
-        ++i;
-        if (best == MateScore) {
-            const Move bestMove = PvTable[ply][0];
-            const int piece = pos.Board[bestMove.From];
-            if (bestMove.To <= 64) ++MateHistory[piece][bestMove.To];
-            const int checker = CheckerSquare[ply + 1];
-            if (checker != 0 && checker != DestinationOf(bestMove.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
-            break;
-        }
-    }
-
-    // 13. Mate distance: mate scores move one point toward zero per ply.
-    if (best != lower) {
-        if (best < -MateBound) {
-            ++best;
-            ++beta;
-        } else if (best > MateBound && best < ScoreInfinity) {
-            --best;
-            --alpha;
-        }
-    }
-
-    // 14. Store.
-    if (SearchState.load() >= 2) return best;
-    if (best >= lower) best = StoreNode(slot, ply, limit, best, alpha, beta, lower, upper, pos.MoveCount, i, inCheck, Pv);
-    return best;
+    // 10. Store.
+    if (SearchIsStopped()) return n.best;
+    if (n.best >= n.lower)
+        n.best = StoreNode(n.slot, ply, n.limit, n.best, n.alpha, n.beta, n.lower, n.upper, pos.MoveCount, n.i, n.inCheck, Pv);
+    return n.best;
 }
 
 template int SearchNode<false>(int, int, int, int, bool);

@@ -5,7 +5,7 @@
 
 Event SearchRequest;
 std::atomic<uint8_t> EngineRunning{1};
-std::atomic<int32_t> SearchState{2};
+std::atomic<int32_t> SearchState{SearchStopped};
 std::atomic<uint8_t> RootMoveReady{0};
 double SearchStartTime = 0;
 double TimeBudget = 0;
@@ -21,7 +21,7 @@ bool FixedMoveTime = false;
 
 void ResetControlState() {
     EngineRunning.store(1);
-    SearchState.store(2);
+    SearchState.store(SearchStopped);
     RootMoveReady.store(0);
     SearchStartTime = TimeBudget = SearchDeadline = 0;
     HardDeadline = std::numeric_limits<double>::infinity();

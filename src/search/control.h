@@ -14,8 +14,18 @@
 extern Event SearchRequest;
 
 extern std::atomic<uint8_t> EngineRunning;   // 1 until "quit"
-extern std::atomic<int32_t> SearchState;     // 0 running, 1 deadline extended, >= 2 stopped
+extern std::atomic<int32_t> SearchState;     // a SearchStateValue
 extern std::atomic<uint8_t> RootMoveReady;   // the root has a move to play
+
+// Values of SearchState. The deadline check and the driver add one to extend
+// or to end an extension, so any value from SearchStopped up means stopped.
+enum SearchStateValue : int32_t {
+    SearchRunning = 0,   // searching within the first deadline
+    SearchExtended = 1,  // the deadline ran out once and has been extended
+    SearchStopped = 2,   // stopped ("stop", "quit", the clock, the node or depth limit); no search runs
+};
+// Whether the running search must unwind (or no search runs).
+inline bool SearchIsStopped() { return SearchState.load() >= SearchStopped; }
 
 // Times are day counts (one millisecond is 1/86,400,000 of a day) read from
 // a monotonic clock. An infinite search has an infinite deadline.

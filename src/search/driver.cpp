@@ -14,7 +14,7 @@ IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLi
                                       int rootMoves) {
     // Once the deadline has been extended: stop early when little time is
     // left, when the side to move stands clearly better, or on a winning mate.
-    if (state == 1) {
+    if (state == SearchExtended) {
         if (iterationDepth > 6 && msRemaining < 50) return IterationVerdict::AdvanceState;
         if (iterationDepth > 6 && score > 20 && score < 5000) return IterationVerdict::AdvanceState;
         if (score > MateBound) return IterationVerdict::AdvanceState;
@@ -28,7 +28,7 @@ namespace {
 // Copies row 0 of the PvTable down its diagonal, so that each ply of the
 // next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
-    for (int i = 1; i <= 80; ++i) {
+    for (int i = 1; i <= LastLineSlot; ++i) {
         const Move m = PvTable[0][i];
         if (m.From == 0) break;
         if (!(PvTable[i][0] == m)) {
@@ -41,13 +41,13 @@ void SeedPrincipalVariation() {
 }  // namespace
 
 void RunSearch(int depthLimit) {
-    if (depthLimit > 79) depthLimit = 79;
+    if (depthLimit > MaxSearchDepth) depthLimit = MaxSearchDepth;
     ResetEvent(SearchRequest);
     RootMoveReady.store(0);
     PrepareSearchRoot();
     NodeCount = 0;
     IterationDepth = StartDepth;
-    if (IterationDepth > 79) IterationDepth = 79;
+    if (IterationDepth > MaxSearchDepth) IterationDepth = MaxSearchDepth;
 
     while (true) {
         SelDepth = IterationDepth;
@@ -67,16 +67,16 @@ void RunSearch(int depthLimit) {
         switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining,
                                      PositionStack[0].MoveCount)) {
             case IterationVerdict::AdvanceState:
-                SearchState.fetch_add(1);  // never lowers a 2 from "stop" or "quit"
+                SearchState.fetch_add(1);  // never lowers a SearchStopped from "stop" or "quit"
                 break;
             case IterationVerdict::Stop:
-                SearchState.store(2);
+                SearchState.store(SearchStopped);
                 break;
             case IterationVerdict::Deeper:
                 ++IterationDepth;
                 break;
         }
-        if (SearchState.load() > 1) break;
+        if (SearchIsStopped()) break;
     }
 
     SearchDeadline = 0;

@@ -11,7 +11,7 @@ void RunSearch(int depthLimit);
 enum class IterationVerdict {
     Deeper,        // one ply deeper
     AdvanceState,  // add one to SearchState (the extended time is not used)
-    Stop,          // SearchState becomes 2: depth limit or a single root move
+    Stop,          // SearchState becomes SearchStopped: depth limit or a single root move
 };
 // The stop rules: state is SearchState after the iteration, msRemaining the
 // milliseconds left before SearchDeadline, rootMoves the root's MoveCount.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/output.h"
+#include "search/limits.h"
 
 HashEntry* HashTable = nullptr;
 uint32_t EntryCount = 0;
@@ -92,7 +93,7 @@ bool HashMatches(const HashEntry& e, int ply) {
 
 int ChildBound(int ply, int limit, BoundKind which) {
     const HashEntry& e = HashTable[HashSlot(ply)];
-    int value = which == BoundKind::Upper ? 32000 : -32000;
+    int value = which == BoundKind::Upper ? NoScore : -NoScore;
     if (HashMatches(e, ply) && e.StoredDepth >= limit - ply)
         value = which == BoundKind::Upper ? -e.LowerBound : -e.UpperBound;
     if (value != 0 && IsRepetition(ply)) value = 0;

@@ -12,7 +12,7 @@ struct HashEntry {
     int16_t CheckCode;     // the position's StateCode
     int16_t LowerBound;
     int16_t UpperBound;
-    int8_t StoredDepth;    // remaining depth; 79 = holds at any depth; -128 = empty
+    int8_t StoredDepth;    // remaining depth; AnyDepth (limits.h) = holds at any depth; -128 = empty
     Move PreviousBest;
     Move BestMove;
 };
@@ -35,6 +35,19 @@ void ClearHashTable();
 uint32_t HashSlot(int ply);
 // Whether an entry belongs to the position at ply.
 bool HashMatches(const HashEntry& e, int ply);
+// Marks an entry as the one of the position at ply (its check key and code).
+inline void StampEntry(HashEntry& e, int ply) {
+    const PlyPosition& p = PositionStack[ply];
+    e.CheckKey = p.KeyHi;
+    e.CheckCode = static_cast<int16_t>(p.StateCode);
+}
+// Stores a node's best move; a changed one moves the old one to PreviousBest.
+inline void SetEntryBestMove(HashEntry& e, Move best) {
+    if (!(e.BestMove == best)) {
+        e.PreviousBest = e.BestMove;
+        e.BestMove = best;
+    }
+}
 enum class BoundKind { Lower, Upper };
 // A bound on the score of the child just made at ply, seen from its parent.
 int ChildBound(int ply, int limit, BoundKind which);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/board.h"
+#include "search/search.h"
 
 // One node of AlphaBeta (Pv false) or PvSearch (Pv true).
 template <bool Pv>
@@ -14,3 +15,66 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh);
 // the node's values; returns true when the move cut off (leave the loop).
 bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta, int& best,
                   int& lower, int upper, int& zw);
+
+// --- Steps shared by the node searches (SearchNode and Quiesce) ---
+
+// The table's best move becomes the move tried first at ply (slot 0 of its
+// row); a changed first move ends the row behind it.
+inline void AdoptTableMove(int ply, const HashEntry& entry) {
+    if (!(PvTable[ply][0] == entry.BestMove)) {
+        PvTable[ply][0] = entry.BestMove;
+        EndPvRow(ply);
+    }
+}
+
+// Applies the bounds of a matching table entry to the node's window. Returns
+// true when they decide the node (its score in decided; a position the
+// entry shows without moves at any depth has its list emptied); otherwise
+// narrows alpha and beta and sets lower and upper to the entry's bounds.
+inline bool ApplyTableBounds(const HashEntry& entry, int ply, int& alpha, int& beta, int& lower, int& upper,
+                             int& decided) {
+    const int lb = entry.LowerBound, ub = entry.UpperBound;
+    if (lb >= beta || lb >= ub) {
+        if (entry.StoredDepth >= AnyDepth && lb >= ub) PositionStack[ply].MoveCount = 0;
+        decided = lb;
+        return true;
+    }
+    if (ub <= alpha) {
+        decided = ub;
+        return true;
+    }
+    // The root keeps its full window against a mate bound.
+    if (ub < beta && (ply >= 1 || ub < MateBound)) beta = ub;
+    if (lb > alpha) alpha = lb;
+    if (alpha >= beta) {
+        decided = alpha;
+        return true;
+    }
+    lower = lb;
+    upper = ub;
+    return false;
+}
+
+// A lone king never wins: its node's score is capped at 1.
+inline void CapLoneKing(int& upper, int& beta) {
+    if (upper > 1) {
+        upper = 1;
+        if (beta > 1) beta = 1;
+    }
+}
+
+// Whether a node that failed high with best, above the table's upper bound
+// of the node, returns that bound instead (not for a mate, a repetition
+// draw of the child, or the root).
+inline bool FailHighTakesUpper(int ply, int best, int upper) {
+    return upper < best && best < MateBound && RepStatus[ply + 1] != RepDraw && ply >= 1;
+}
+
+// Whether the move just made from ply into ply + 1 leaves the mover's king
+// attacked, or castles out of check.
+inline bool MadeMoveIsIllegal(int ply, Move move) {
+    const PlyPosition& pos = PositionStack[ply];
+    const int side = pos.SideToMove;
+    if (AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) return true;
+    return IsCastlingMove(pos, move) && AttackingSquare(ply, move.From, 1 - side) != 0;
+}

@@ -15,7 +15,7 @@
 namespace {
 
 // Position j >= from of the first entry of the ply's list equal to m, or 0.
-int FindMove(int ply, int from, Move m) {
+int FindListMove(int ply, int from, Move m) {
     if (m.From == 0) return 0;
     const int count = PositionStack[ply].MoveCount;
     for (int j = from; j <= count; ++j)
@@ -45,15 +45,6 @@ bool RanksAbove(const PlyPosition& pos, Move a, Move b) {
 
 int64_t MateHistoryOf(const PlyPosition& pos, Move m) {
     return MateHistory[pos.Board[m.From]][DestinationOf(m.To)];
-}
-
-// The move a lead pawn suggests: its step forward.
-Move LeadPawnStep(int ply) {
-    const int side = PositionStack[ply].SideToMove;
-    const int square = LeadPawnSquare[ply][side];
-    const int target = side == White ? square + 8 : square - 8;
-    if (square < 1 || square > 64 || target < 1 || target > 64) return Move{0, 0};
-    return Move{static_cast<uint8_t>(square), static_cast<uint8_t>(target)};
 }
 
 // Root ordering, the first stage at the root once every root move is known to
@@ -104,214 +95,286 @@ bool RootOrderingStage(PickerState& picker, int& i, int best, int limit, bool& m
     return false;
 }
 
-}  // namespace
+// One pick in progress: the node, the position being filled (i), the move
+// chosen for it so far (c) and what the stages have decided.
+struct Pick {
+    PickerState& picker;
+    const PlyPosition& pos;
+    Move* list;
+    int ply;
+    int i;
+    int count;
+    int side;
+    bool inCheck;
+    bool threatChild;
+    int best;
+    int c;
+    bool mark;
+    bool chosen;
 
-bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
-    const PlyPosition& pos = PositionStack[ply];
-    const int side = pos.SideToMove;
-    const bool inCheck = CheckerSquare[ply] != 0;
-    const bool threatChild = IsThreatChild(ply);
-    Move* list = MoveList[ply];
-    bool mark = false;
-    bool chosen = false;
-    int c = i;
-
-    if (picker.Stage == StageRootOrdering) {
-        chosen = RootOrderingStage(picker, i, best, limit, mark);
-        c = i;
-    }
-    const int count = pos.MoveCount;
     // A stage runs only while it is current, the position is not yet filled
     // by an earlier choice, and more than one move is left.
-    auto open = [&] { return !chosen && picker.OrderedCount < i && i < count; };
-    auto choose = [&](int j) {
+    bool Open(int stage) const { return picker.Stage == stage && !chosen && picker.OrderedCount < i && i < count; }
+    // Takes the move at list position j (none when j is 0) for position i.
+    bool Choose(int j) {
         if (j == 0) return false;
         c = j;
         picker.OrderedCount = i;
         chosen = true;
         return true;
-    };
+    }
+    // Position of a move in the rest of the list, or 0.
+    int Find(Move m) const { return FindListMove(ply, i, m); }
+};
 
-    // History-first: moves that have mated at once before.
-    if (picker.Stage == StageHistoryFirst && open()) {
-        picker.Stage = StagePreviousBest;
-        if (IsPromotion(list[i])) {
-            picker.Stage = StageHistoryFirst;
-        } else {
-            int64_t choiceValue = MateHistoryOf(pos, list[c]);
-            const int ownKing = 6 * side + 6;
-            for (int j = i + 1; j <= count; ++j) {
-                const Move m = list[j];
-                if (IsPromotion(m)) continue;
-                const int64_t value = MateHistoryOf(pos, m);
-                if (value <= 0 || value <= choiceValue) continue;
-                if (pos.Board[m.From] == ownKing && !threatChild) continue;
-                choose(j);
-                choiceValue = value;
-                if (m == MateKiller[ply][side]) {
-                    mark = true;
-                    break;
-                }
-            }
-            if (choiceValue > 0) picker.Stage = StageHistoryFirst;
+// History-first: moves that have mated at once before.
+void HistoryFirstStage(Pick& p) {
+    if (!p.Open(StageHistoryFirst)) return;
+    PickerState& picker = p.picker;
+    picker.Stage = StagePreviousBest;
+    if (IsPromotion(p.list[p.i])) {
+        picker.Stage = StageHistoryFirst;
+        return;
+    }
+    int64_t choiceValue = MateHistoryOf(p.pos, p.list[p.c]);
+    const int ownKing = PieceOf(p.side, King);
+    for (int j = p.i + 1; j <= p.count; ++j) {
+        const Move m = p.list[j];
+        if (IsPromotion(m)) continue;
+        const int64_t value = MateHistoryOf(p.pos, m);
+        if (value <= 0 || value <= choiceValue) continue;
+        if (p.pos.Board[m.From] == ownKing && !p.threatChild) continue;
+        p.Choose(j);
+        choiceValue = value;
+        if (m == MateKiller[p.ply][p.side]) {
+            p.mark = true;
+            break;
         }
     }
+    if (choiceValue > 0) picker.Stage = StageHistoryFirst;
+}
 
-    // The suggested move (lead pawn or threat), whatever the stage.
-    if (picker.Suggested.From != 0 && open()) {
-        const Move m = picker.Suggested;
-        picker.Suggested = Move{0, 0};
-        if (!(m == PvTable[ply][0]) && choose(FindMove(ply, i, m))) {
-            if (m.To <= 64 && MateHistoryOf(pos, m) > 0) mark = true;
+// The suggested move (lead pawn or threat), whatever the stage.
+void SuggestedMoveStage(Pick& p) {
+    if (p.picker.Suggested.From == 0 || !p.Open(p.picker.Stage)) return;
+    const Move m = p.picker.Suggested;
+    p.picker.Suggested = Move{0, 0};
+    if (!(m == PvTable[p.ply][0]) && p.Choose(p.Find(m))) {
+        if (m.To <= 64 && MateHistoryOf(p.pos, m) > 0) p.mark = true;
+    }
+}
+
+// The table entry's previous best move.
+void PreviousBestStage(Pick& p) {
+    if (!p.Open(StagePreviousBest)) return;
+    p.picker.Stage = StageMateKillerEarly;
+    p.Choose(p.Find(p.picker.PreviousBest));
+}
+
+// The mate killer, early: first move, or the opponent has just escaped a
+// check, or inside a threat search.
+void MateKillerEarlyStage(Pick& p) {
+    if (!p.Open(StageMateKillerEarly)) return;
+    p.picker.Stage = StageAncestorCaptures;
+    const int ply = p.ply;
+    if (!BareKing[ply] && (p.i == 1 || (ply >= 1 && (CheckerSquare[ply - 1] != 0 || p.threatChild)))) {
+        const Move m = MateKiller[ply][p.side];
+        if (m.From != 0 && !(m == PvTable[ply][0]) && HoldsPieceOf(p.pos, m, p.side) && p.Choose(p.Find(m)))
+            p.mark = true;
+    }
+}
+
+// The ancestor-line stages: the moves that the lines of the ancestors hold
+// for this ply (PvTable[ply - k][k], nearest ancestor last), except one that
+// the next ancestor's line already holds at the same place. The stage stays
+// current (and the cursor moves on) after each move it takes; wanted filters
+// the moves.
+template <typename Wanted>
+void AncestorLineStage(Pick& p, int stage, int nextStage, Wanted wanted) {
+    if (!p.Open(stage)) return;
+    PickerState& picker = p.picker;
+    picker.Stage = nextStage;
+    while (picker.AncestorCursor > 0 && picker.Stage == nextStage) {
+        const int k = picker.AncestorCursor;
+        const Move m = PvTable[p.ply - k][k];
+        if (m.From != 0 && HoldsPieceOf(p.pos, m, p.side) && wanted(m) && !(m == PvTable[p.ply - k + 1][k - 1])) {
+            if (p.Choose(p.Find(m))) picker.Stage = stage;
+        }
+        picker.AncestorCursor = k - 1;
+    }
+}
+
+// Captures and promotions that the lines of the ancestors hold for this ply;
+// in check only those that can answer it.
+void AncestorCapturesStage(Pick& p) {
+    const PlyPosition& pos = p.pos;
+    const int side = p.side;
+    AncestorLineStage(p, StageAncestorCaptures, StageBestCapture, [&](Move m) {
+        return (IsPromotion(m) || ColourOf[pos.Board[m.To]] == 1 - side) &&
+               (!p.inCheck || IsPromotion(m) || m.To == CheckerSquare[p.ply] || pos.Board[m.From] == PieceOf(side, King));
+    });
+}
+
+// The best capture or promotion of the remaining moves.
+void BestCaptureStage(Pick& p) {
+    if (!p.Open(StageBestCapture)) return;
+    PickerState& picker = p.picker;
+    picker.Stage = StageAncestorMoves;
+    for (int j = p.i; j <= p.count; ++j) {
+        const Move m = p.list[j], choice = p.list[p.c];
+        bool better;
+        if (IsPromotion(m))
+            better = m.To > choice.To;
+        else
+            better = !IsPromotion(choice) && Captures(p.pos, m) && RanksAbove(p.pos, m, choice);
+        if (better) {
+            p.Choose(j);
+            picker.Stage = StageBestCapture;
         }
     }
+    if (picker.Stage == StageAncestorMoves) picker.AncestorCursor = p.ply;
+}
 
-    if (picker.Stage == StagePreviousBest && open()) {
-        picker.Stage = StageMateKillerEarly;
-        choose(FindMove(ply, i, picker.PreviousBest));
+// Any move that the lines of the ancestors hold for this ply.
+void AncestorMovesStage(Pick& p) {
+    AncestorLineStage(p, StageAncestorMoves, StageMateKillerLate, [](Move) { return true; });
+}
+
+// The mate killer, late: the quiet case of the early stage.
+void MateKillerLateStage(Pick& p) {
+    if (!p.Open(StageMateKillerLate)) return;
+    p.picker.Stage = StageKiller1;
+    const int ply = p.ply;
+    if (ply == 0 || (CheckerSquare[ply - 1] == 0 && !p.threatChild)) {
+        const Move m = MateKiller[ply][p.side];
+        if (m.From != 0 && !(m == PvTable[ply][0]) && !BareKing[ply] && HoldsPieceOf(p.pos, m, p.side) &&
+            p.Choose(p.Find(m)))
+            p.mark = true;
     }
+}
 
-    // The mate killer, early: first move, or the opponent has just escaped a
-    // check, or inside a threat search.
-    if (picker.Stage == StageMateKillerEarly && open()) {
-        picker.Stage = StageAncestorCaptures;
-        if (!BareKing[ply] && (i == 1 || (ply >= 1 && (CheckerSquare[ply - 1] != 0 || threatChild)))) {
-            const Move m = MateKiller[ply][side];
-            if (m.From != 0 && !(m == PvTable[ply][0]) && HoldsPieceOf(pos, m, side) && choose(FindMove(ply, i, m)))
-                mark = true;
-        }
-    }
+// The killer of one slot (0 or 1).
+void KillerStage(Pick& p, int slot) {
+    const int stage = slot == 0 ? StageKiller1 : StageKiller2;
+    if (!p.Open(stage)) return;
+    p.picker.Stage = stage + 1;
+    const Move m = KillerMoves[slot][p.ply][p.side];
+    if (m.From != 0 && !(m == PvTable[p.ply][0]) && HoldsPieceOf(p.pos, m, p.side)) p.Choose(p.Find(m));
+}
 
-    // Captures that the lines of the ancestors hold for this ply.
-    if (picker.Stage == StageAncestorCaptures && open()) {
-        picker.Stage = StageBestCapture;
-        while (picker.AncestorCursor > 0 && picker.Stage == StageBestCapture) {
-            const int k = picker.AncestorCursor;
-            const Move m = PvTable[ply - k][k];
-            if (m.From != 0 && HoldsPieceOf(pos, m, side) &&
-                (IsPromotion(m) || ColourOf[pos.Board[m.To]] == 1 - side) &&
-                !(m == PvTable[ply - k + 1][k - 1]) &&
-                (!inCheck || IsPromotion(m) || m.To == CheckerSquare[ply] || pos.Board[m.From] == 6 * side + 6)) {
-                if (choose(FindMove(ply, i, m))) picker.Stage = StageAncestorCaptures;
-            }
-            picker.AncestorCursor = k - 1;
-        }
-    }
-
-    // The best capture or promotion of the remaining moves.
-    if (picker.Stage == StageBestCapture && open()) {
-        picker.Stage = StageAncestorMoves;
-        for (int j = i; j <= count; ++j) {
-            const Move m = list[j], choice = list[c];
-            bool better;
-            if (IsPromotion(m))
-                better = m.To > choice.To;
-            else
-                better = !IsPromotion(choice) && Captures(pos, m) && RanksAbove(pos, m, choice);
-            if (better) {
-                choose(j);
-                picker.Stage = StageBestCapture;
-            }
-        }
-        if (picker.Stage == StageAncestorMoves) picker.AncestorCursor = ply;
-    }
-
-    // Any move that the lines of the ancestors hold for this ply.
-    if (picker.Stage == StageAncestorMoves && open()) {
-        picker.Stage = StageMateKillerLate;
-        while (picker.AncestorCursor > 0 && picker.Stage == StageMateKillerLate) {
-            const int k = picker.AncestorCursor;
-            const Move m = PvTable[ply - k][k];
-            if (m.From != 0 && HoldsPieceOf(pos, m, side) && !(m == PvTable[ply - k + 1][k - 1])) {
-                if (choose(FindMove(ply, i, m))) picker.Stage = StageAncestorMoves;
-            }
-            picker.AncestorCursor = k - 1;
-        }
-    }
-
-    // The mate killer, late: the quiet case of the early stage.
-    if (picker.Stage == StageMateKillerLate && open()) {
-        picker.Stage = StageKiller1;
-        if (ply == 0 || (CheckerSquare[ply - 1] == 0 && !threatChild)) {
-            const Move m = MateKiller[ply][side];
-            if (m.From != 0 && !(m == PvTable[ply][0]) && !BareKing[ply] && HoldsPieceOf(pos, m, side) &&
-                choose(FindMove(ply, i, m)))
-                mark = true;
-        }
-    }
-
-    for (int slot = 0; slot < 2; ++slot) {
-        const int stage = slot == 0 ? StageKiller1 : StageKiller2;
-        if (picker.Stage == stage && open()) {
-            picker.Stage = stage + 1;
-            const Move m = KillerMoves[slot][ply][side];
-            if (m.From != 0 && !(m == PvTable[ply][0]) && HoldsPieceOf(pos, m, side)) choose(FindMove(ply, i, m));
-        }
-    }
-
-    // Moving back: when losing, the piece this side moved last returns.
-    if (picker.Stage == StageMoveBack && open()) {
-        picker.Stage = StageCastling;
-        const bool parentThreat = ply >= 2 && IsThreatChild(ply - 1);
-        if (best < 0 && ply >= 1 &&
-            (inCheck || BareKing[ply] || pos.HalfmoveClock > 6 || (pos.HalfmoveClock >= 3 && ply >= 3)) &&
-            !threatChild && !parentThreat) {
-            const LastMoveRecord back = LastMove[ply - 1];
-            for (int j = i; j <= count; ++j) {
-                const Move m = list[j];
-                if (m.To == back.FromSquare && pos.Board[m.From] == back.MovedPiece) {
-                    choose(j);
-                    mark = true;
-                    picker.Stage = StageMoveBack;
-                    break;
-                }
-            }
-        }
-    }
-
-    if (picker.Stage == StageCastling && open()) {
-        picker.Stage = StagesDone;
-        const int rights = pos.CastleRights[2 * side] + pos.CastleRights[2 * side + 1];
-        if (!BareKing[ply] && !inCheck && rights > 0) {
-            const int king = 6 * side + 6;
-            for (int j = i; j <= count; ++j) {
-                const Move m = list[j];
-                if (m.To <= 64 && pos.Board[m.From] == king && (m.From - m.To == 2 || m.To - m.From == 2)) {
-                    choose(j);
-                    if (rights == 2) picker.Stage = StageCastling;
-                    break;
-                }
-            }
-        }
-    }
-
-    // History order for whatever no stage chose.
-    // The highest history counter wins; on a tie the lower piece code, then
-    // the more central destination. The choice's own values are kept at hand.
-    if (!chosen && picker.OrderedCount < i) {
-        int pick = c;
-        const Move first = list[pick];
-        int toC = DestinationOf(first.To);
-        int64_t hc = HistoryTable[first.From][toC];
-        int pc = pos.Board[first.From];
-        for (int j = i + 1; j <= count; ++j) {
-            const Move m = list[j];
-            const int toM = DestinationOf(m.To);
-            const int64_t hm = HistoryTable[m.From][toM];
-            if (hm < hc) continue;
-            const int pm = pos.Board[m.From];
-            if (hm > hc || pm < pc || (pm == pc && KingCentreTable[toM] > KingCentreTable[toC])) {
-                pick = j;
-                toC = toM;
-                hc = hm;
-                pc = pm;
+// Moving back: when losing, the piece this side moved last returns.
+void MoveBackStage(Pick& p) {
+    if (!p.Open(StageMoveBack)) return;
+    p.picker.Stage = StageCastling;
+    const int ply = p.ply;
+    const PlyPosition& pos = p.pos;
+    const bool parentThreat = ply >= 2 && IsThreatChild(ply - 1);
+    if (p.best < 0 && ply >= 1 &&
+        (p.inCheck || BareKing[ply] || pos.HalfmoveClock > 6 || (pos.HalfmoveClock >= 3 && ply >= 3)) &&
+        !p.threatChild && !parentThreat) {
+        const LastMoveRecord back = LastMove[ply - 1];
+        for (int j = p.i; j <= p.count; ++j) {
+            const Move m = p.list[j];
+            if (m.To == back.FromSquare && pos.Board[m.From] == back.MovedPiece) {
+                p.Choose(j);
+                p.mark = true;
+                p.picker.Stage = StageMoveBack;
+                break;
             }
         }
-        c = pick;
     }
+}
 
-    if (c > i) std::swap(list[i], list[c]);
-    return mark;
+// Castling, while the side still has a right to castle; with both rights
+// the stage stays current for the second castling move.
+void CastlingStage(Pick& p) {
+    if (!p.Open(StageCastling)) return;
+    p.picker.Stage = StagesDone;
+    const PlyPosition& pos = p.pos;
+    const int rights = pos.CastleRights[2 * p.side] + pos.CastleRights[2 * p.side + 1];
+    if (BareKing[p.ply] || p.inCheck || rights == 0) return;
+    for (int j = p.i; j <= p.count; ++j) {
+        if (IsCastlingMove(pos, p.list[j])) {
+            p.Choose(j);
+            if (rights == 2) p.picker.Stage = StageCastling;
+            break;
+        }
+    }
+}
+
+// History order for whatever no stage chose: the highest history counter
+// wins; on a tie the lower piece code, then the more central destination.
+// The choice's own values are kept at hand.
+void HistoryOrder(Pick& p) {
+    if (p.chosen || p.picker.OrderedCount >= p.i) return;
+    const Move* list = p.list;
+    int pick = p.c;
+    const Move first = list[pick];
+    int toC = DestinationOf(first.To);
+    int64_t hc = HistoryTable[first.From][toC];
+    int pc = p.pos.Board[first.From];
+    for (int j = p.i + 1; j <= p.count; ++j) {
+        const Move m = list[j];
+        const int toM = DestinationOf(m.To);
+        const int64_t hm = HistoryTable[m.From][toM];
+        if (hm < hc) continue;
+        const int pm = p.pos.Board[m.From];
+        if (hm > hc || pm < pc || (pm == pc && KingCentreTable[toM] > KingCentreTable[toC])) {
+            pick = j;
+            toC = toM;
+            hc = hm;
+            pc = pm;
+        }
+    }
+    p.c = pick;
+}
+
+}  // namespace
+
+Move LeadPawnStep(int ply) {
+    const int side = PositionStack[ply].SideToMove;
+    const int square = LeadPawnSquare[ply][side];
+    const int target = side == White ? square + 8 : square - 8;
+    if (square < 1 || square > 64 || target < 1 || target > 64) return Move{0, 0};
+    return Move{static_cast<uint8_t>(square), static_cast<uint8_t>(target)};
+}
+
+bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
+    bool mark = false;
+    bool chosen = false;
+    if (picker.Stage == StageRootOrdering) chosen = RootOrderingStage(picker, i, best, limit, mark);
+    const PlyPosition& pos = PositionStack[ply];
+    Pick p{picker, pos, MoveList[ply], ply, i, pos.MoveCount, pos.SideToMove, CheckerSquare[ply] != 0,
+           IsThreatChild(ply), best, i, mark, chosen};
+
+    HistoryFirstStage(p);
+    SuggestedMoveStage(p);
+    PreviousBestStage(p);
+    MateKillerEarlyStage(p);
+    AncestorCapturesStage(p);
+    BestCaptureStage(p);
+    AncestorMovesStage(p);
+    MateKillerLateStage(p);
+    KillerStage(p, 0);
+    KillerStage(p, 1);
+    MoveBackStage(p);
+    CastlingStage(p);
+    HistoryOrder(p);
+
+    if (p.c > i) std::swap(p.list[i], p.list[p.c]);
+    return p.mark;
+}
+
+bool TableMoveFirst(int ply, bool capturesOnly) {
+    const PlyPosition& pos = PositionStack[ply];
+    const int side = pos.SideToMove;
+    const Move m = PvTable[ply][0];
+    if (!HoldsPieceOf(pos, m, side)) return false;
+    if (capturesOnly && !IsPromotion(m) && ColourOf[pos.Board[m.To]] != 1 - side) return false;
+    const int j = FindListMove(ply, 1, m);
+    if (j == 0) return false;
+    std::swap(MoveList[ply][1], MoveList[ply][j]);
+    return true;
 }
 
 void PickQuiescenceMove(int ply, int i) {
@@ -325,7 +388,7 @@ void PickQuiescenceMove(int ply, int i) {
     const Move mateKiller = MateKiller[ply][side];
     // The piece that has just moved, when it is not a pawn: taking it back is tried first.
     const int justMoved = LastMove[ply].MovedPiece;
-    const bool recapturable = justMoved >= 2 && justMoved != 7;
+    const bool recapturable = justMoved > WhitePawn && justMoved != BlackPawn;
     // A promotion's to-byte is no board index: the captured piece stands on its destination square.
     auto takesJustMoved = [&](Move m) { return recapturable && pos.Board[DestinationOf(m.To)] == justMoved; };
 
@@ -376,4 +439,11 @@ void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int bet
             second = m;
         }
     }
+}
+
+void RecordMate(int ply, Move move) {
+    const int piece = PositionStack[ply].Board[move.From];
+    if (move.To <= 64) ++MateHistory[piece][move.To];
+    const int checker = CheckerSquare[ply + 1];
+    if (checker != 0 && checker != DestinationOf(move.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
 }

@@ -42,9 +42,23 @@ inline PickerState NewPicker(int ply, int stage) {
 // lost root moves. When i ends beyond the list's count, nothing is left.
 bool PickMove(PickerState& picker, int ply, int& i, int best, int limit);
 
+// Brings the table's move (slot 0 of the ply's row) to the front of the
+// ply's list when it is a move of the side to move that the list holds;
+// capturesOnly: only when it captures or promotes. Returns whether it did.
+bool TableMoveFirst(int ply, bool capturesOnly);
+
+// The move the side to move's lead pawn suggests at ply: its step forward,
+// or the empty move.
+Move LeadPawnStep(int ply);
+
 // Picker of the quiescence search: brings the next capture to position i.
 void PickQuiescenceMove(int ply, int i);
 
 // Ordering updates of a stored node (history and killers), after its stored
 // depth is known. Not for a fail-low or a node without moves.
 void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int beta, bool pvNode);
+
+// Counts a move of ply that mated on the board in MateHistory: the piece on
+// its destination, and the checking piece on its square when that is another
+// one (a discovered check).
+void RecordMate(int ply, Move move);

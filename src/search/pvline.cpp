@@ -3,13 +3,14 @@
 #include <cstring>
 
 #include "eval/evaluate.h"
+#include "search/node.h"
 #include "search/search.h"
 
 void MergePv(int ply) {
     Move* parent = PvTable[ply];
     Move* child = PvTable[ply + 1];
     bool copying = false;
-    for (int k = 0; k <= 79; ++k) {
+    for (int k = 0; k < LastLineSlot; ++k) {
         const Move c = child[k];
         if (copying) {
             parent[k + 1] = c;
@@ -102,10 +103,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         if (entry == 0) break;
         const int side = PositionStack[k].SideToMove;
         SearchMakeMove(k + 1, entry);
-        if (AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[side], 1 - side) != 0) break;
-        const bool castles = m.To <= 64 && PositionStack[k].Board[m.From] == 6 * side + 6 &&
-                             (m.From - m.To == 2 || m.To - m.From == 2);
-        if (castles && AttackingSquare(k, m.From, 1 - side) != 0) break;
+        if (MadeMoveIsIllegal(k, m)) break;
         CheckerSquare[k + 1] = AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[1 - side], side);
         ++length;
     }

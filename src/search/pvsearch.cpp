@@ -24,7 +24,7 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
 
     const int s = child(alpha, zw, true);
     if (ply == 0) RootScores[i] = s;
-    if (SearchState.load() >= 2) return false;
+    if (SearchIsStopped()) return false;
     if (s > best) {
         if (!(PvTable[ply][0] == move)) {
             PvTable[ply][0] = move;
@@ -42,12 +42,10 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
         PvTable[ply][0] = move;
         researched = true;
         // A re-search cut short gives no score; the node unwinds.
-        if (SearchState.load() >= 2) return false;
+        if (SearchIsStopped()) return false;
     }
     if (best >= beta) {
-        if (upper < best && best < MateBound && RepStatus[ply + 1] < 1 && ply >= 1 &&
-            PositionStack[ply + 1].MoveCount != 0)
-            best = lower = upper;
+        if (FailHighTakesUpper(ply, best, upper) && PositionStack[ply + 1].MoveCount != 0) best = lower = upper;
         if (researched) EndPvRow(ply);
         return true;
     }

@@ -3,157 +3,118 @@
 // position the table already knows), hands unknown positions in check to a
 // one-ply AlphaBeta, and uses the table both for cut-offs and to skip moves.
 #include <algorithm>
+#include <cassert>
 
 #include "eval/evaluate.h"
 #include "search/control.h"
+#include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
 
 namespace {
 
+// What one quiescence node keeps while it runs.
+struct QuiesceState {
+    int ply;
+    int alpha;
+    int beta;
+    int side;
+    bool threatChild;
+    bool inCheck;
+    HashEntry* entry;     // the node's table slot
+    int lower;            // bounds on the node's score (from the table)
+    int upper;
+    bool depthZeroEntry;  // the entry was written by an earlier quiescence search
+    bool deeperEntry;     // the entry was written by AlphaBeta, or is a proven mate
+    int standPat;         // the evaluation, -NoScore when not computed
+    int f;                // best score so far
+    int loopUpper;        // upper as the move loop starts
+    int i;                // position in the move list
+};
+
 // Writes the node's table entry: depth 0 unless a mate is proven.
 void StoreQuiescence(HashEntry& entry, int ply, int depth, int lowerBound, int upperBound) {
-    const PlyPosition& pos = PositionStack[ply];
-    entry.CheckKey = pos.KeyHi;
-    entry.CheckCode = static_cast<int16_t>(pos.StateCode);
+    StampEntry(entry, ply);
     entry.StoredDepth = static_cast<int8_t>(depth);
     entry.LowerBound = static_cast<int16_t>(lowerBound);
     entry.UpperBound = static_cast<int16_t>(upperBound);
-    const Move best = PvTable[ply][0];
-    if (!(entry.BestMove == best)) {
-        entry.PreviousBest = entry.BestMove;
-        entry.BestMove = best;
-    }
+    SetEntryBestMove(entry, PvTable[ply][0]);
 }
 
-}  // namespace
-
-int Quiesce(int ply, int alpha, int beta) {
-    PlyPosition& pos = PositionStack[ply];
-    const int side = pos.SideToMove;
-    const bool threatChild = IsThreatChild(ply);
-    const bool inCheck = CheckerSquare[ply] != 0;
-
-    // 1. Draw by repetition.
-    if (ply >= 1 && !threatChild && IsRepetition(ply)) {
-        pos.MoveCount = 0;
-        return 0;
+// Stand pat on the evaluation (not over an entry of an earlier quiescence
+// search, nor when the table's lower bound is a mate). Returns true when it
+// decides the node (score).
+bool StandPat(QuiesceState& q, int& score) {
+    const PlyPosition& pos = PositionStack[q.ply];
+    if (q.depthZeroEntry || q.lower >= MateBound) return false;
+    const int material = q.side == White ? pos.Material : -pos.Material;
+    if (q.lower >= material + 1000) return false;
+    if (q.upper + 1000 < material) {
+        score = q.upper;
+        return true;
     }
-
-    // 2. Count the node; its table entry.
-    ++NodeCount;
-    HashEntry& entry = HashTable[HashSlot(ply)];
-    const bool match = HashMatches(entry, ply);
-
-    // 3. Table probe, at any stored depth.
-    int lower, upper;
-    bool depthZeroEntry = false;   // written by an earlier quiescence search
-    bool deeperEntry = false;      // written by AlphaBeta, or a proven mate
-    if (match) {
-        pos.MoveCount = -1;
-        if (!(PvTable[ply][0] == entry.BestMove)) {
-            PvTable[ply][0] = entry.BestMove;
-            EndPvRow(ply);
-        }
-        const int lb = entry.LowerBound, ub = entry.UpperBound;
-        if (lb >= beta || lb >= ub) {
-            if (entry.StoredDepth > 78 && lb >= ub) pos.MoveCount = 0;
-            return lb;
-        }
-        if (ub <= alpha) return ub;
-        if (ub < beta && (ply >= 1 || ub < MateBound)) beta = ub;
-        if (lb > alpha) alpha = lb;
-        if (alpha >= beta) return alpha;
-        lower = lb;
-        upper = ub;
-        depthZeroEntry = entry.StoredDepth == 0;
-        deeperEntry = !depthZeroEntry;
-    } else {
-        // 4. An unknown position in check is searched one ply in full.
-        if ((inCheck || (ply >= 1 && CheckerSquare[ply - 1] != 0 && PositionStack[ply - 1].MoveCount == 1)) &&
-            ply < 78) {
-            --NodeCount;
-            return AlphaBeta(ply, ply + 1, alpha, beta, true);
-        }
-        lower = -ScoreInfinity;
-        upper = ScoreInfinity;
+    const int g = q.standPat = Evaluate(q.ply);
+    if (DeadDrawFlag) {
+        StoreQuiescence(*q.entry, q.ply, AnyDepth, 0, 0);
+        score = 0;
+        return true;
     }
-
-    // 5. Stand pat.
-    int g = -NoScore;
-    if (!depthZeroEntry && lower <= 19999) {
-        const int material = side == White ? pos.Material : -pos.Material;
-        if (lower < material + 1000) {
-            if (upper + 1000 < material) return upper;
-            g = Evaluate(ply);
-            if (DeadDrawFlag) {
-                StoreQuiescence(entry, ply, 79, 0, 0);
-                return 0;
-            }
-            if (g > lower) {
-                if (g >= beta) return std::min(upper, g);
-                alpha = std::max(alpha, g);
-                lower = g;
-            } else if (g < lower - 1800 && (ply == 0 || CheckerSquare[ply - 1] == 0)) {
-                return lower;
-            }
+    if (g > q.lower) {
+        if (g >= q.beta) {
+            score = std::min(q.upper, g);
+            return true;
         }
+        q.alpha = std::max(q.alpha, g);
+        q.lower = g;
+    } else if (g < q.lower - 1800 && (q.ply == 0 || CheckerSquare[q.ply - 1] == 0)) {
+        score = q.lower;
+        return true;
     }
+    return false;
+}
 
-    // 6. Too deep to make moves.
-    if (ply > 78) return inCheck ? NoScore : lower;
+// The move to try first when the table has none of this side: the parent
+// line's reply, else the mate killer.
+void ChooseFirstMove(const QuiesceState& q) {
+    const int ply = q.ply;
+    const Move tableMove = PvTable[ply][0];
+    if (tableMove.From != 0 && ColourOf[PositionStack[ply].Board[tableMove.From]] == q.side) return;
+    PvTable[ply][0] = (ply >= 1 && !q.threatChild) ? PvTable[ply - 1][1] : MateKiller[ply][q.side];
+    EndPvRow(ply);
+}
 
-    // 7. The move to try first: the table's, else the parent line's reply, else the mate killer.
-    int f = lower;
-    {
-        const Move tableMove = PvTable[ply][0];
-        if (tableMove.From == 0 || ColourOf[pos.Board[tableMove.From]] != side) {
-            PvTable[ply][0] = (ply >= 1 && !threatChild) ? PvTable[ply - 1][1] : MateKiller[ply][side];
-            EndPvRow(ply);
-        }
-    }
-
-    // 8. Captures and promotions (evasions in check).
-    GenerateSearchMoves(ply, false);
-
-    // 9. Lone-king rules.
+// The lone-king rules. Returns true when they decide the node (score).
+bool QuiesceLoneKing(QuiesceState& q, int& score) {
+    const int ply = q.ply;
+    score = 0;
     if (BareKing[ply]) {
-        if (g == -NoScore) g = Evaluate(ply);
-        if (ply >= 1 && !(alpha < 0 && g != 0)) return 0;
-        if (upper > 1) {
-            upper = 1;
-            beta = std::min(beta, 1);
+        if (q.standPat == -NoScore) q.standPat = Evaluate(ply);
+        if (ply >= 1 && !(q.alpha < 0 && q.standPat != 0)) return true;
+        CapLoneKing(q.upper, q.beta);
+        if (PositionStack[ply].MoveCount == 0) {
+            score = AlphaBeta(ply, ply + 1, q.alpha, q.beta, true);
+            return true;
         }
-        if (pos.MoveCount == 0) return AlphaBeta(ply, ply + 1, alpha, beta, true);
-    } else if (ply >= 1 && BareKing[ply - 1] && Evaluate(ply) == 0) {
-        return 0;
+        return false;
     }
+    return ply >= 1 && BareKing[ply - 1] && Evaluate(ply) == 0;
+}
 
-    // 10. The table's move first, when it captures or promotes.
-    {
-        const Move tableMove = PvTable[ply][0];
-        if (tableMove.From >= 1 && tableMove.From <= 64 && ColourOf[pos.Board[tableMove.From]] == side &&
-            (IsPromotion(tableMove) || ColourOf[pos.Board[tableMove.To]] == 1 - side)) {
-            for (int j = 1; j <= pos.MoveCount; ++j) {
-                if (MoveList[ply][j] == tableMove) {
-                    std::swap(MoveList[ply][1], MoveList[ply][j]);
-                    break;
-                }
-            }
-        }
-    }
-
-    // 11. Move loop.
-    const int u = upper;
-    int i = 1;
-    while (i <= pos.MoveCount) {
-        PickQuiescenceMove(ply, i);
-        const Move move = MoveList[ply][i];
-        SearchMakeMove(ply + 1, i);
+// The move loop over captures and promotions (evasions in check). Returns
+// true when the search was stopped: the node then returns score at once.
+bool QuiesceMoves(QuiesceState& q, int& score) {
+    const int ply = q.ply, side = q.side;
+    const PlyPosition& pos = PositionStack[ply];
+    q.loopUpper = q.upper;
+    q.i = 1;
+    while (q.i <= pos.MoveCount) {
+        PickQuiescenceMove(ply, q.i);
+        const Move move = MoveList[ply][q.i];
+        SearchMakeMove(ply + 1, q.i);
         // Searched only when the table leaves room above f and the move is legal.
-        if (ChildBound(ply + 1, ply + 3, BoundKind::Upper) <= f ||
+        if (ChildBound(ply + 1, ply + 3, BoundKind::Upper) <= q.f ||
             AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) {
-            ++i;
+            ++q.i;
             continue;
         }
         CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[1 - side], side);
@@ -161,64 +122,126 @@ int Quiesce(int ply, int alpha, int beta) {
         const bool changesMaterial = PositionStack[ply + 1].Material != pos.Material;
         int l;
         if (givesCheck)
-            l = -AlphaBeta(ply + 1, ply + 2, -beta, -alpha, true);
-        else if (f > 19999 || !changesMaterial)
+            l = -AlphaBeta(ply + 1, ply + 2, -q.beta, -q.alpha, true);
+        else if (q.f >= MateBound || !changesMaterial)
             l = ChildBound(ply + 1, ply + 1, BoundKind::Lower);
         else
-            l = -Quiesce(ply + 1, -beta, -alpha);
+            l = -Quiesce(ply + 1, -q.beta, -q.alpha);
 
-        if (l > f && SearchState.load() < 2) {
+        if (l > q.f && !SearchIsStopped()) {
             PvTable[ply][0] = move;
-            if (l >= beta) {
-                if (u < l && l < MateBound && RepStatus[ply + 1] < 1 && ply >= 1) l = lower = u;
+            if (l >= q.beta) {
+                if (FailHighTakesUpper(ply, l, q.loopUpper)) l = q.lower = q.loopUpper;
                 EndPvRow(ply);
-                f = l;
+                q.f = l;
                 break;
             }
-            alpha = std::max(alpha, l);
-            if ((givesCheck || (l < MateBound && changesMaterial)) && (ply == 0 || !threatChild)) MergePv(ply);
+            q.alpha = std::max(q.alpha, l);
+            if ((givesCheck || (l < MateBound && changesMaterial)) && (ply == 0 || !q.threatChild)) MergePv(ply);
         } else {
-            l = f;
+            l = q.f;
         }
-        if (SearchState.load() > 1) return l;
+        if (SearchIsStopped()) {
+            score = l;
+            return true;
+        }
+        q.f = l;
         if (l == MateScore) {
-            const int piece = pos.Board[move.From];
-            if (move.To <= 64) ++MateHistory[piece][move.To];
-            const int checker = CheckerSquare[ply + 1];
-            if (checker != 0 && checker != DestinationOf(move.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
-            f = l;
+            RecordMate(ply, move);
             break;
         }
-        f = l;
-        ++i;
+        ++q.i;
     }
+    return false;
+}
 
-    // 12. Result and store.
+// The node's score (mate scores one point toward zero) and its table entry.
+int FinishQuiescence(QuiesceState& q) {
+    const int ply = q.ply, f = q.f, u = q.loopUpper;
     int r = f;
     bool lowered = false;
-    if (f > lower) {
+    if (f > q.lower) {
         if (f < -MateBound) {
             r = f + 1;
-        } else if (f >= 20001 && f <= MateScore) {
+        } else if (f > MateBound && f <= MateScore) {
             r = f - 1;
             lowered = true;
         }
     }
-    if (SearchState.load() < 2 && (!deeperEntry || (r > MateBound && lower < r && r < u))) {
-        int depth = 0;
-        int storeUpper = u;
-        if (f > lower && f < -MateBound) ++beta;
-        if (r > MateBound) {
-            if (r >= beta) {
-                depth = 79;
-                if (u < r) storeUpper = ScoreInfinity;
-            }
-            MateKiller[ply][side] = PvTable[ply][0];
+    if (SearchIsStopped() || (q.deeperEntry && !(r > MateBound && q.lower < r && r < u))) return r;
+    int depth = 0;
+    int storeUpper = u;
+    int beta = q.beta;
+    if (f > q.lower && f < -MateBound) ++beta;
+    if (r > MateBound) {
+        if (r >= beta) {
+            depth = AnyDepth;
+            if (u < r) storeUpper = ScoreInfinity;
         }
-        if (r < (lowered ? alpha - 1 : alpha))
-            StoreQuiescence(entry, ply, depth, lower, r);
-        else
-            StoreQuiescence(entry, ply, depth, r, (r <= beta && i >= pos.MoveCount) ? r : storeUpper);
+        MateKiller[ply][q.side] = PvTable[ply][0];
     }
+    if (r < (lowered ? q.alpha - 1 : q.alpha))
+        StoreQuiescence(*q.entry, ply, depth, q.lower, r);
+    else
+        StoreQuiescence(*q.entry, ply, depth, r, (r <= beta && q.i >= PositionStack[ply].MoveCount) ? r : storeUpper);
     return r;
+}
+
+}  // namespace
+
+int Quiesce(int ply, int alpha, int beta) {
+    assert(PositionIsConsistent(ply));
+    PlyPosition& pos = PositionStack[ply];
+    QuiesceState q{};
+    q.ply = ply;
+    q.alpha = alpha;
+    q.beta = beta;
+    q.side = pos.SideToMove;
+    q.threatChild = IsThreatChild(ply);
+    q.inCheck = CheckerSquare[ply] != 0;
+    q.standPat = -NoScore;
+
+    // 1. Draw by repetition.
+    if (ply >= 1 && !q.threatChild && IsRepetition(ply)) {
+        pos.MoveCount = 0;
+        return 0;
+    }
+
+    // 2. Count the node; its table entry, probed at any stored depth.
+    ++NodeCount;
+    q.entry = &HashTable[HashSlot(ply)];
+    const HashEntry& entry = *q.entry;
+    q.lower = -ScoreInfinity;
+    q.upper = ScoreInfinity;
+    int score;
+    if (HashMatches(entry, ply)) {
+        pos.MoveCount = -1;
+        AdoptTableMove(ply, entry);
+        if (ApplyTableBounds(entry, ply, q.alpha, q.beta, q.lower, q.upper, score)) return score;
+        q.depthZeroEntry = entry.StoredDepth == 0;
+        q.deeperEntry = !q.depthZeroEntry;
+    } else if ((q.inCheck || (ply >= 1 && CheckerSquare[ply - 1] != 0 && PositionStack[ply - 1].MoveCount == 1)) &&
+               ply < ExtensionPlyLimit) {
+        // An unknown position in check is searched one ply in full.
+        --NodeCount;
+        return AlphaBeta(ply, ply + 1, alpha, beta, true);
+    }
+
+    // 3. Stand pat.
+    if (StandPat(q, score)) return score;
+
+    // 4. Too deep to make moves.
+    if (ply >= HorizonPlyLimit) return q.inCheck ? NoScore : q.lower;
+
+    // 5. The moves: the table's move first (else the parent line's reply,
+    // else the mate killer), captures and promotions (evasions in check).
+    q.f = q.lower;
+    ChooseFirstMove(q);
+    GenerateSearchMoves(ply, false);
+    if (QuiesceLoneKing(q, score)) return score;
+    TableMoveFirst(ply, true);
+
+    // 6. Move loop, result and store.
+    if (QuiesceMoves(q, score)) return score;
+    return FinishQuiescence(q);
 }

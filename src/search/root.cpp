@@ -12,12 +12,12 @@ int RootStartDepth() {
     const HashEntry& e = HashTable[HashSlot(0)];
     if (e.StoredDepth >= 0 && HashMatches(e, 0)) {
         depth = e.StoredDepth;
-        if (e.StoredDepth == 79 && e.LowerBound != e.UpperBound) {
-            if (e.LowerBound > 20000) depth = 30002 - e.LowerBound;
-            else if (e.UpperBound < -20000) depth = e.UpperBound + 30002;
+        if (e.StoredDepth == AnyDepth && e.LowerBound != e.UpperBound) {
+            if (e.LowerBound > MateBound) depth = TableMateDepth(e.LowerBound);
+            else if (e.UpperBound < -MateBound) depth = TableMateDepth(-e.UpperBound);
         }
         if (depth < 3) depth = 3;
-        if (depth > 79) depth = 79;
+        if (depth > MaxSearchDepth) depth = MaxSearchDepth;
     }
     return depth;
 }

@@ -8,17 +8,8 @@
 #include "board/board.h"
 #include "eval/evaluate.h"
 #include "search/hash.h"
+#include "search/limits.h"
 #include "search/tables.h"
-
-// Score conventions, from the side to move's point of view.
-constexpr int ScoreInfinity = 30001;  // the full window
-constexpr int MateScore = 30000;      // mated on the board scores -MateScore
-constexpr int MateBound = 20000;      // scores beyond +-MateBound are mate scores
-constexpr int NoScore = 32000;        // "no information" marker
-
-// Highest ply at which a node may still make moves: MakeMove builds plies up
-// to MaxPly - 1, and a node at this ply writes ply + 1.
-constexpr int DeepestSearchPly = MaxPly - 3;
 
 // The searches' move generation: a fresh list of the ply, none of whose
 // moves has been verified legal yet.
@@ -34,7 +25,7 @@ inline void SearchMakeMove(int ply, int entry) {
 
 // The first iteration depth for the root in ply 0: 3, or what the table
 // holds about the root (its stored depth; a proven mate two plies beyond its
-// distance), within 3..79.
+// distance), within 3..MaxSearchDepth.
 int RootStartDepth();
 // Prepares ply 0 as the root of the next search (PrepareRoot), clears its
 // evaluation entries and verified count and sets StartDepth.

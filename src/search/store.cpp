@@ -12,21 +12,20 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     const Move bestMove = PvTable[ply][0];
 
     int depth = limit - ply;
-    entry.CheckKey = pos.KeyHi;
-    entry.CheckCode = static_cast<int16_t>(pos.StateCode);
+    StampEntry(entry, ply);
 
     if (best > MateBound) {
-        if (depth >= ScoreInfinity - best) {
+        if (depth >= MateInHandDepth(best)) {
             // The mate lies within the searched depth: it holds at any depth.
-            depth = 79;
+            depth = AnyDepth;
             if (upper < best) upper = best;
         } else if (best >= beta) {
-            depth = 79;
+            depth = AnyDepth;
             if (upper < best) upper = ScoreInfinity;
         }
         MateKiller[ply][side] = bestMove;
     } else if (best < -MateBound && best <= beta && loopPosition >= moveCount) {
-        depth = 79;  // every move was searched and each one is mated
+        depth = AnyDepth;  // every move was searched and each one is mated
     }
     entry.StoredDepth = static_cast<int8_t>(depth);
 
@@ -35,7 +34,7 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
         // emptied (that already ends the row); slot 1 keeps its move, which a
         // quiescence child at the next ply may still try first.
         PvTable[ply][0] = Move{0, 0};
-        entry.StoredDepth = 79;
+        entry.StoredDepth = AnyDepth;
         best = inCheck ? -MateScore : 0;
         entry.LowerBound = static_cast<int16_t>(best);
         entry.UpperBound = static_cast<int16_t>(best);
@@ -49,10 +48,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
         entry.UpperBound = static_cast<int16_t>(onlyLower ? upper : best);
     }
 
-    const Move stored = PvTable[ply][0];
-    if (!(entry.BestMove == stored)) {
-        entry.PreviousBest = entry.BestMove;
-        entry.BestMove = stored;
-    }
+    SetEntryBestMove(entry, PvTable[ply][0]);
     return best;
 }

@@ -7,6 +7,7 @@
 
 #include "board/board.h"
 #include "platform/platform.h"
+#include "search/limits.h"
 
 double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 
@@ -53,8 +54,8 @@ void AllocateTime(const GoLimits& go) {
     HardDeadline = SearchStartTime + hardMs / MillisecondsPerDay;
     SearchDeadline = std::min(CurrentTime() + TimeBudget, HardDeadline);
 
-    DepthLimit = 79;
-    if (go.HasDepth) DepthLimit = std::min<int32_t>(go.Depth, 79);
+    DepthLimit = MaxSearchDepth;
+    if (go.HasDepth) DepthLimit = std::min<int32_t>(go.Depth, MaxSearchDepth);
 }
 
 
@@ -65,21 +66,21 @@ bool DeadlineCheck() {
         // never past the end of the clock: the driver then plays the table's
         // move or the first legal one rather than lose on time.
         if (HardDeadline == std::numeric_limits<double>::infinity() || CurrentTime() <= HardDeadline) return false;
-        SearchState.store(2);
+        SearchState.store(SearchStopped);
         return true;
     }
     if (NodeLimit != 0 && NodeCount >= NodeLimit) {
-        SearchState.store(2);
+        SearchState.store(SearchStopped);
         return true;
     }
-    if (CurrentTime() <= SearchDeadline) return SearchState.load() > 1;
+    if (CurrentTime() <= SearchDeadline) return SearchIsStopped();
     if (FixedMoveTime) {
-        SearchState.store(2);
+        SearchState.store(SearchStopped);
         return true;
     }
     // First overrun: the deadline moves to twice the budget (never past the
     // clock's hard limit); the second overrun unwinds the search. The atomic
     // add keeps a 2 written by "stop" or "quit" at the same moment.
     SearchDeadline = std::min(SearchStartTime + 2 * TimeBudget, HardDeadline);
-    return SearchState.fetch_add(1) + 1 > 1;
+    return SearchState.fetch_add(1) + 1 >= SearchStopped;
 }

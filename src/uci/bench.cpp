@@ -75,7 +75,7 @@ void StartBenchSearch() {
     HardDeadline = never;
     NodeLimit = 0;
     FixedMoveTime = false;
-    SearchState.store(0);
+    SearchState.store(SearchRunning);
 }
 
 }  // namespace
@@ -95,13 +95,13 @@ BenchResult RunBench(int depth, bool listPositions) {
             // One line per position: its node count, the move chosen and the
             // line behind it, for comparing two builds position by position.
             const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(NodeCount) +
-                                     " move" + MoveText(PvTable[0][0]) + PvText(80) + "\n";
+                                     " move" + MoveText(PvTable[0][0]) + PvText(LastLineSlot) + "\n";
             std::fputs(line.c_str(), stdout);
         }
         ++result.Positions;
     }
     result.Milliseconds = (CurrentTime() - start) * MillisecondsPerDay;
-    SearchState.store(2);
+    SearchState.store(SearchStopped);
     OutputSilenced = silenced;
     return result;
 }
@@ -110,7 +110,7 @@ int BenchCommand(int argc, char** argv) {
     int depth = DefaultBenchDepth;
     if (argc > 2) {
         const int asked = std::atoi(argv[2]);
-        if (asked >= 1 && asked <= 79) depth = asked;
+        if (asked >= 1 && asked <= MaxSearchDepth) depth = asked;
     }
     const bool listPositions = argc > 3 && std::strcmp(argv[3], "list") == 0;
     const BenchResult result = RunBench(depth, listPositions);

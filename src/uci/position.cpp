@@ -31,7 +31,7 @@ bool PlayMoves(const std::string& text, std::size_t start) {
         const PlyPosition& root = PositionStack[0];
         const int piece = root.Board[from];
         const Side s = root.SideToMove;
-        if (piece == 6 * s + 1 && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
+        if (piece == PieceOf(s, Pawn) && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
             const char next = text[i + 1];
             if (next == 'n' || next == 'b' || next == 'r' || next == 'q') {
                 promotion = next;

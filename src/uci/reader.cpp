@@ -46,7 +46,7 @@ bool ReadLine(std::string& line) {
 }
 
 void Quit() {
-    SearchState.store(2);
+    SearchState.store(SearchStopped);
     RootMoveReady.store(1);
     EngineRunning.store(0);
     SetEvent(SearchRequest);
@@ -87,7 +87,7 @@ GoLimits ReadGoLimits(const std::string& lower) {
 void WaitForSearchEnd() {
     std::unique_lock<std::mutex> guard(PendingLock);
     if (!Pending) return;
-    SearchState.store(2);
+    SearchState.store(SearchStopped);
     PendingDone.wait(guard, [] { return !Pending; });
 }
 
@@ -110,7 +110,7 @@ bool ExecuteLine(const std::string& raw) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     LogLine("GUI: " + raw);
 
-    if (Contains(lower, "stop")) SearchState.store(2);
+    if (Contains(lower, "stop")) SearchState.store(SearchStopped);
     if (Contains(lower, "quit")) {
         Quit();
         return false;
@@ -134,7 +134,7 @@ bool ExecuteLine(const std::string& raw) {
             std::lock_guard<std::mutex> guard(PendingLock);
             Pending = true;
         }
-        SearchState.store(0);
+        SearchState.store(SearchRunning);
         SetEvent(SearchRequest);
     }
     return true;

@@ -2,91 +2,106 @@
 // board scan (pawn endings, pawns with minors, few pieces), the mating
 // evaluation that drives a lone king to the edge, and the heavy-piece terms of
 // the general path.
+#include <initializer_list>
+
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
 #include "eval/evaluate.h"
 
 namespace {
 
-constexpr int SqA1 = 1, SqB1 = 2, SqG1 = 7, SqH1 = 8, SqA2 = 9, SqB2 = 10, SqG2 = 15, SqH2 = 16;
-constexpr int SqA7 = 49, SqB7 = 50, SqG7 = 55, SqH7 = 56, SqA8 = 57, SqB8 = 58, SqG8 = 63, SqH8 = 64;
+constexpr int SqA1 = 1, SqH1 = 8, SqA8 = 57, SqH8 = 64;
+
+// Square of a file and a rank.
+constexpr int SquareAt(int file, int rank) { return (rank - 1) * 8 + file; }
+// A square as the side sees it: Black's squares mirrored top to bottom, so
+// that the side's pawns run up the board as White's do.
+int SeenBy(Side side, int s) { return side == White ? s : SquareAt(FileOf[s], 9 - RankOf[s]); }
 
 int KingDistance(const EvalScan& e) {
     return std::abs(FileOf[e.bk] - FileOf[e.wk]) + std::abs(RankOf[e.bk] - RankOf[e.wk]);
 }
 
-// White has the stronger material: reward the black king near the edge and
-// the kings close together, keep the white king off the edge.
-int MatingEvaluationWhite(const EvalScan& e, int base) {
+// The side `strong` has the stronger material: reward the enemy king near
+// the edge and the kings close together, keep the own king off the edge.
+// base and the result are White-view values.
+int MatingEvaluation(const EvalScan& e, Side strong, int base) {
+    const int sign = strong == White ? 1 : -1;
+    const int ownKing = strong == White ? e.wk : e.bk;
+    const int enemyKing = strong == White ? e.bk : e.wk;
     const int d = KingDistance(e);
-    int value = base - 6 * KingCentreTable[e.bk];
-    if (d > 2) value -= 3 * d;
-    return value - EdgeTable[e.wk];
-}
-
-int MatingEvaluationBlack(const EvalScan& e, int base) {
-    const int d = KingDistance(e);
-    int value = base + 6 * KingCentreTable[e.wk];
-    if (d > 2) value += 3 * d;
-    return value + EdgeTable[e.bk];
+    int value = base - sign * 6 * KingCentreTable[enemyKing];
+    if (d > 2) value -= sign * 3 * d;
+    return value - sign * EdgeTable[ownKing];
 }
 
 bool IsCorner(int s) { return s == SqA1 || s == SqH1 || s == SqA8 || s == SqH8; }
 
+// Group A, one side's pawns against a bare king: the rook pawns the
+// defending king holds in the corner or in front of them, and the single
+// pawn that its king escorts or that the defending king blocks. Worked out
+// as White's pawns; Black's are the mirror image (squares seen by Black).
+bool PawnsAgainstKing(const EvalScan& e, Side side, int scanScore, int& value) {
+    const int sign = side == White ? 1 : -1;
+    const int nP = CountOf(e, side, Pawn);
+    const int own = SeenBy(side, side == White ? e.wk : e.bk);
+    const int defender = SeenBy(side, side == White ? e.bk : e.wk);
+    const bool ownMove = e.sideToMove == side;
+
+    if (e.pawnsOnFile[side][1] == nP) {
+        if (defender == SquareAt(1, 7) || defender == SquareAt(2, 7) || defender == SqA8 || defender == SquareAt(2, 8))
+            return value = 0, true;
+        if (FileOf[defender] == 1 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][1])]) return value = 0, true;
+    }
+    if (e.pawnsOnFile[side][8] == nP) {
+        if (defender == SquareAt(7, 7) || defender == SquareAt(8, 7) || defender == SquareAt(7, 8) || defender == SqH8)
+            return value = 0, true;
+        if (FileOf[defender] == 8 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][8])]) return value = 0, true;
+    }
+    if (nP != 1) return false;
+    const int p = SeenBy(side, e.squares[PieceOf(side, Pawn)][0]);
+    if (own == p - 8 && defender == p + 8) return value = 0, true;
+    if (ownMove && own < SquareAt(1, 6) && defender == own + 16 && own == p + 8) return value = 0, true;
+    if (defender == own + 16) {
+        const bool kingFarAhead = RankOf[p] < RankOf[own] - 1 && FileOf[own] == FileOf[p];
+        const bool kingJustAhead = own == p + 8 && (!ownMove || own > SquareAt(8, 5));
+        if (kingFarAhead || kingJustAhead) {
+            value = scanScore + sign * (700 + PassedPawnTable[RankOf[p]]);
+            return true;
+        }
+    }
+    return false;
+}
+
 // Group A: kings and pawns only. Returns true and the value when settled.
 bool PawnEnding(const EvalScan& e, int scanScore, int& value) {
     const int nWP = e.count[WhitePawn], nBP = e.count[BlackPawn];
-    const int wk = e.wk, bk = e.bk;
-    const bool whiteToMove = e.sideToMove == White;
+    if (nWP == 0 && nBP > 0) return PawnsAgainstKing(e, Black, scanScore, value);
+    if (nBP == 0 && nWP > 0) return PawnsAgainstKing(e, White, scanScore, value);
+    return false;
+}
 
-    if (nWP == 0 && nBP > 0) {
-        // Rook pawns with the defending king in the corner or in front of them.
-        if (e.pawnsOnFile[Black][1] == nBP) {
-            if (wk == SqA1 || wk == SqB1 || wk == SqA2 || wk == SqB2) return value = 0, true;
-            if (FileOf[wk] == 1 && RankOf[wk] < RankOf[e.frontPawn[Black][1]]) return value = 0, true;
-        }
-        if (e.pawnsOnFile[Black][8] == nBP) {
-            if (wk == SqG1 || wk == SqH1 || wk == SqG2 || wk == SqH2) return value = 0, true;
-            if (FileOf[wk] == 8 && RankOf[wk] < RankOf[e.frontPawn[Black][8]]) return value = 0, true;
-        }
-        if (nBP == 1) {
-            const int p = e.squares[BlackPawn][0];
-            if (wk == p - 8 && bk == p + 8) return value = 0, true;
-            if (!whiteToMove && bk > 24 && wk == bk - 16 && bk == p - 8) return value = 0, true;
-            if (wk == bk - 16) {
-                const bool kingFarAhead = RankOf[p] > RankOf[bk] + 1 && FileOf[bk] == FileOf[p];
-                const bool kingJustAhead = bk == p - 8 && (whiteToMove || bk <= 24);
-                if (kingFarAhead || kingJustAhead) {
-                    value = scanScore - (700 + PassedPawnTable[9 - RankOf[p]]);
-                    return true;
-                }
-            }
-        }
-        return false;
+// Group B for a side without pawns against an enemy without knights: the
+// side's king holds the enemy pawns. Returns whether the position is held.
+bool PawnlessSideHolds(const EvalScan& e, Side side) {
+    const Side enemy = 1 - side;
+    const int king = side == White ? e.wk : e.bk;
+    const int nEP = CountOf(e, enemy, Pawn);
+    const int f = FileOf[king];
+    if (MinorCount(e, side) == 1) {
+        // The king stands in front of all enemy pawns, on a square the enemy
+        // bishop cannot attack.
+        return !e.bishopOnColour[enemy][SquareColour(king)] && e.pawnsOnFile[enemy][f] == nEP &&
+               RelativeRank(enemy, e.frontPawn[enemy][f]) < RelativeRank(enemy, king);
     }
-
-    if (nBP == 0 && nWP > 0) {
-        if (e.pawnsOnFile[White][1] == nWP) {
-            if (bk == SqA7 || bk == SqB7 || bk == SqA8 || bk == SqB8) return value = 0, true;
-            if (FileOf[bk] == 1 && RankOf[bk] > RankOf[e.frontPawn[White][1]]) return value = 0, true;
-        }
-        if (e.pawnsOnFile[White][8] == nWP) {
-            if (bk == SqG7 || bk == SqH7 || bk == SqG8 || bk == SqH8) return value = 0, true;
-            if (FileOf[bk] == 8 && RankOf[bk] > RankOf[e.frontPawn[White][8]]) return value = 0, true;
-        }
-        if (nWP == 1) {
-            const int p = e.squares[WhitePawn][0];
-            if (wk == p - 8 && bk == p + 8) return value = 0, true;
-            if (whiteToMove && wk < 41 && bk == wk + 16 && wk == p + 8) return value = 0, true;
-            if (bk == wk + 16) {
-                const bool kingFarAhead = RankOf[p] < RankOf[wk] - 1 && FileOf[wk] == FileOf[p];
-                const bool kingJustAhead = wk == p + 8 && (!whiteToMove || wk > 40);
-                if (kingFarAhead || kingJustAhead) {
-                    value = scanScore + 700 + PassedPawnTable[RankOf[p]];
-                    return true;
-                }
-            }
-        }
+    // A rook pawn whose promotion square the enemy bishop cannot cover, with
+    // the king in the corner or diagonally in front of it.
+    const int lastRank = enemy == White ? 8 : 1, nextRank = enemy == White ? 7 : 2;
+    for (const int file : {1, 8}) {
+        const int corner = SquareAt(file, lastRank), inFront = SquareAt(file == 1 ? 2 : 7, nextRank);
+        if (e.pawnsOnFile[enemy][file] == nEP && !e.bishopOnColour[enemy][SquareColour(corner)] &&
+            (king == corner || king == inFront))
+            return true;
     }
     return false;
 }
@@ -97,29 +112,8 @@ bool PawnsWithMinors(const EvalScan& e) {
     const int nWN = e.count[WhiteKnight], nBN = e.count[BlackKnight];
     const int wk = e.wk, bk = e.bk;
 
-    if (nWP == 0 && nBN == 0) {
-        const int f = FileOf[wk];
-        if (MinorCount(e, White) == 1) {
-            // The white king stands in front of all black pawns, on a square
-            // Black's bishop cannot attack.
-            return !e.bishopOnColour[Black][SquareColour(wk)] && e.pawnsOnFile[Black][f] == nBP &&
-                   RankOf[e.frontPawn[Black][f]] > RankOf[wk];
-        }
-        // A rook pawn whose promotion square the black bishop cannot cover.
-        if (e.pawnsOnFile[Black][1] == nBP && !e.bishopOnColour[Black][1] && (wk == SqA1 || wk == SqB2)) return true;
-        if (e.pawnsOnFile[Black][8] == nBP && !e.bishopOnColour[Black][0] && (wk == SqH1 || wk == SqG2)) return true;
-        return false;
-    }
-    if (nBP == 0 && nWN == 0) {
-        const int f = FileOf[bk];
-        if (MinorCount(e, Black) == 1) {
-            return !e.bishopOnColour[White][SquareColour(bk)] && e.pawnsOnFile[White][f] == nWP &&
-                   RankOf[e.frontPawn[White][f]] < RankOf[bk];
-        }
-        if (e.pawnsOnFile[White][1] == nWP && !e.bishopOnColour[White][0] && (bk == SqA8 || bk == SqB7)) return true;
-        if (e.pawnsOnFile[White][8] == nWP && !e.bishopOnColour[White][1] && (bk == SqH8 || bk == SqG7)) return true;
-        return false;
-    }
+    if (nWP == 0 && nBN == 0) return PawnlessSideHolds(e, White);
+    if (nBP == 0 && nWN == 0) return PawnlessSideHolds(e, Black);
     if (nWP > 0 && nBP > 0 && nWN + nBN == 0 && e.count[WhiteBishop] == 1 && e.count[BlackBishop] == 1) {
         // Each king blockades the other side's pawns on a colour the enemy
         // bishop cannot reach.
@@ -142,8 +136,8 @@ bool FewPieces(const EvalScan& e, int material, bool& deadDraw, int& value) {
 
     if (e.pieceTotal == 3) {
         if (MinorCount(e, White) + MinorCount(e, Black) == 1) return deadDraw = true, value = 0, true;
-        if (nWR + nWQ > 0) return value = MatingEvaluationWhite(e, material + 5090), true;
-        if (nBR + nBQ > 0) return value = MatingEvaluationBlack(e, material - 5090), true;
+        if (nWR + nWQ > 0) return value = MatingEvaluation(e, White, material + 5090), true;
+        if (nBR + nBQ > 0) return value = MatingEvaluation(e, Black, material - 5090), true;
         return false;
     }
 
@@ -153,9 +147,9 @@ bool FewPieces(const EvalScan& e, int material, bool& deadDraw, int& value) {
             return deadDraw = true, value = 0, true;
         if (nWR == 1 && nBR == 1) return value = EdgeTable[e.bk] - EdgeTable[e.wk], true;
         if ((nWR == 1 || nWQ == 1) && MinorCount(e, Black) == 1)
-            return value = MatingEvaluationWhite(e, material + (nWQ == 1 ? 220 : -90)), true;
+            return value = MatingEvaluation(e, White, material + (nWQ == 1 ? 220 : -90)), true;
         if ((nBR == 1 || nBQ == 1) && MinorCount(e, White) == 1)
-            return value = MatingEvaluationBlack(e, material + (nBQ == 1 ? -220 : 90)), true;
+            return value = MatingEvaluation(e, Black, material + (nBQ == 1 ? -220 : 90)), true;
         if (e.count[WhiteKnight] == 2 && e.sideToMove == Black && IsCorner(e.bk)) return value = 0, true;
         if (e.count[BlackKnight] == 2 && e.sideToMove == White && IsCorner(e.wk)) return value = 0, true;
     }

@@ -9,96 +9,62 @@
 
 namespace {
 
-// May White's passed pawn p (file f, rank r) run to promotion unhindered?
-bool WhitePawnUnstoppable(const EvalScan& e, int p, int f, int r) {
+// May the side's passed pawn p (file f) run to promotion unhindered? Only
+// against at most a knight or a rook. The test is the same for both sides,
+// ranks counted from the side, except for the knight rule (below).
+bool PawnUnstoppable(const EvalScan& e, Side side, int p, int f) {
     const uint8_t* board = e.board;
-    const int t = e.sideToMove == Black ? 1 : 0;
-    const int nBN = e.count[BlackKnight], nBR = e.count[BlackRook];
-    if (e.count[BlackBishop] > 0 || e.count[BlackQueen] > 0 || nBN >= 2) return false;
+    const Side enemy = 1 - side;
+    const int up = side == White ? 8 : -8;
+    const int r = RelativeRank(side, p);
+    const int t = e.sideToMove == enemy ? 1 : 0;  // the defender moves first
+    const int nEN = CountOf(e, enemy, Knight), nER = CountOf(e, enemy, Rook);
+    if (CountOf(e, enemy, Bishop) > 0 || CountOf(e, enemy, Queen) > 0 || nEN >= 2) return false;
     // Only a more advanced pawn takes the mark over.
-    if (e.passerFile[White] != 0 && r <= RankOf[e.frontPawn[White][e.passerFile[White]]]) return false;
+    if (e.passerFile[side] != 0 && r <= RelativeRank(side, e.frontPawn[side][e.passerFile[side]])) return false;
 
-    const int bk = e.bk, wk = e.wk;
-    const bool kingBehind = RankOf[bk] + t < r;
-    const bool kingOutsideSquare = std::abs(FileOf[bk] - f) >= 9 - r + t;
+    const int ownKing = side == White ? e.wk : e.bk;
+    const int enemyKing = side == White ? e.bk : e.wk;
+    const bool kingBehind = RelativeRank(side, enemyKing) + t < r;
+    const bool kingOutsideSquare = std::abs(FileOf[enemyKing] - f) >= 9 - r + t;
+    // Nothing on the pawn's way to promotion but, perhaps, a piece of one code.
+    auto pathFree = [&](int allowed) {
+        for (int x = p + up; x >= 1 && x <= 64; x += up)
+            if (board[x] != Empty && board[x] != allowed) return false;
+        return true;
+    };
+    // A piece standing beside the pawn on the last two ranks escorts it.
+    auto escorts = [&](int square) {
+        const int rank = RelativeRank(side, square);
+        return rank >= 7 && std::abs(FileOf[square] - f) == 1 && std::abs(r - rank) < 2;
+    };
 
-    if (nBR == 0) {
-        if (nBN > 0) {
-            const int n = e.squares[BlackKnight][0];
-            if (std::abs(FileOf[n] - f) / 2 - 2 * t <= 8 - r) return false;
+    if (nER == 0) {
+        if (nEN > 0) {
+            const int n = e.squares[PieceOf(enemy, Knight)][0];
+            // Black's form compares with one rank more than the mirror of
+            // White's: it gives up the pawn one rank earlier.
+            const int reach = side == White ? 8 - r : 9 - r;
+            if (std::abs(FileOf[n] - f) / 2 - 2 * t <= reach) return false;
         }
         bool qualifies = kingBehind || kingOutsideSquare;
-        if (!qualifies && r >= 6 && RankOf[wk] >= 7 && std::abs(FileOf[wk] - f) == 1 && std::abs(r - RankOf[wk]) < 2)
-            qualifies = true;  // escorted by its own king
-        if (!qualifies && e.count[WhiteQueen] > 0 && r >= 6) {
-            const int q = e.squares[WhiteQueen][0];
-            if (RankOf[q] >= 7 && std::abs(FileOf[q] - f) == 1 && std::abs(r - RankOf[q]) < 2) qualifies = true;
-        }
-        if (!qualifies) return false;
-        for (int x = p + 8; x <= 64; x += 8)
-            if (board[x] != Empty) return false;
-        return true;
+        if (!qualifies && r >= 6 && escorts(ownKing)) qualifies = true;
+        // The side's first queen (the one on the lowest square) may escort it too.
+        if (!qualifies && CountOf(e, side, Queen) > 0 && r >= 6 && escorts(e.squares[PieceOf(side, Queen)][0]))
+            qualifies = true;
+        return qualifies && pathFree(Empty);
     }
 
-    if (nBR == 1 && nBN == 0) {
+    if (nER == 1 && nEN == 0) {
         if (r < 6) return false;
         // A neighbouring pawn far enough up to promote as well.
         const int needRank = 5 + t;
         const bool neighbour =
-            (f > 1 && e.pawnsOnFile[White][f - 1] > 0 && RankOf[e.frontPawn[White][f - 1]] > needRank) ||
-            (f < 8 && e.pawnsOnFile[White][f + 1] > 0 && RankOf[e.frontPawn[White][f + 1]] > needRank);
+            (f > 1 && e.pawnsOnFile[side][f - 1] > 0 && RelativeRank(side, e.frontPawn[side][f - 1]) > needRank) ||
+            (f < 8 && e.pawnsOnFile[side][f + 1] > 0 && RelativeRank(side, e.frontPawn[side][f + 1]) > needRank);
         if (!neighbour) return false;
         if (!kingBehind && !kingOutsideSquare) return false;
-        for (int x = p + 8; x <= 64; x += 8)
-            if (board[x] != Empty && board[x] != BlackRook) return false;
-        return true;
-    }
-    return false;
-}
-
-// Black's test. Its knight rule compares with r itself (White's uses 8 - r,
-// whose mirror would be r - 1).
-bool BlackPawnUnstoppable(const EvalScan& e, int p, int f, int r) {
-    const uint8_t* board = e.board;
-    const int t = e.sideToMove == White ? 1 : 0;
-    const int nWN = e.count[WhiteKnight], nWR = e.count[WhiteRook];
-    if (e.count[WhiteBishop] > 0 || e.count[WhiteQueen] > 0 || nWN >= 2) return false;
-    // Only a more advanced (lower) pawn takes the mark over.
-    if (e.passerFile[Black] != 0 && r >= RankOf[e.frontPawn[Black][e.passerFile[Black]]]) return false;
-
-    const int bk = e.bk, wk = e.wk;
-    const bool kingBehind = RankOf[wk] - t > r;
-    const bool kingOutsideSquare = std::abs(FileOf[wk] - f) >= r + t;
-
-    if (nWR == 0) {
-        if (nWN > 0) {
-            const int n = e.squares[WhiteKnight][0];
-            if (std::abs(FileOf[n] - f) / 2 - 2 * t <= r) return false;
-        }
-        bool qualifies = kingBehind || kingOutsideSquare;
-        if (!qualifies && r <= 3 && RankOf[bk] <= 2 && std::abs(FileOf[bk] - f) == 1 && std::abs(r - RankOf[bk]) < 2)
-            qualifies = true;
-        if (!qualifies && e.count[BlackQueen] > 0 && r <= 3) {
-            const int q = e.squares[BlackQueen][0];
-            if (RankOf[q] <= 2 && std::abs(FileOf[q] - f) == 1 && std::abs(r - RankOf[q]) < 2) qualifies = true;
-        }
-        if (!qualifies) return false;
-        for (int x = p - 8; x >= 1; x -= 8)
-            if (board[x] != Empty) return false;
-        return true;
-    }
-
-    if (nWR == 1 && nWN == 0) {
-        if (r > 3) return false;
-        const int belowRank = 3 + (e.sideToMove == Black ? 1 : 0);
-        const bool neighbour =
-            (f > 1 && e.pawnsOnFile[Black][f - 1] > 0 && RankOf[e.frontPawn[Black][f - 1]] < belowRank) ||
-            (f < 8 && e.pawnsOnFile[Black][f + 1] > 0 && RankOf[e.frontPawn[Black][f + 1]] < belowRank);
-        if (!neighbour) return false;
-        if (!kingBehind && !kingOutsideSquare) return false;
-        for (int x = p - 8; x >= 1; x -= 8)
-            if (board[x] != Empty && board[x] != WhiteRook) return false;
-        return true;
+        return pathFree(PieceOf(enemy, Rook));
     }
     return false;
 }
@@ -179,10 +145,7 @@ int PawnStage(EvalScan& e, Side side) {
             score -= 15;
             continue;
         }
-        const int absoluteRank = RankOf[p];
-        const bool unstoppable = side == White ? WhitePawnUnstoppable(e, p, f, absoluteRank)
-                                               : BlackPawnUnstoppable(e, p, f, absoluteRank);
-        if (unstoppable) e.passerFile[side] = f;
+        if (PawnUnstoppable(e, side, p, f)) e.passerFile[side] = f;
     }
     return sign * score;
 }

@@ -1,9 +1,8 @@
 // The principal variation: merging a child's line into its parent's row and
 // checking which leading part of a line is legal from the root.
-#include <cstring>
-
 #include "eval/evaluate.h"
 #include "search/node.h"
+#include "search/plies.h"
 #include "search/search.h"
 
 void MergePv(int ply) {
@@ -34,50 +33,8 @@ void MergePv(int ply) {
 
 namespace {
 
-// Everything that generating and making moves writes for one ply, so that the
-// line check can borrow the plies of a running search and give them back.
-struct SavedPly {
-    PlyPosition Position;
-    Move List[MoveListCapacity];
-    uint8_t Checker;
-    uint8_t Bare;
-    int8_t Repetition;
-    LastMoveRecord Last;
-    int32_t Eval[2];
-    uint8_t LeadPawn[2];
-    int32_t Verified;
-};
-SavedPly Saved[MaxPly];
-
-void SavePly(int p) {
-    SavedPly& s = Saved[p];
-    s.Position = PositionStack[p];
-    std::memcpy(s.List, MoveList[p], sizeof s.List);
-    s.Checker = CheckerSquare[p];
-    s.Bare = BareKing[p];
-    s.Repetition = RepStatus[p];
-    s.Last = LastMove[p];
-    s.Eval[0] = EvalCache[p][0];
-    s.Eval[1] = EvalCache[p][1];
-    s.LeadPawn[0] = LeadPawnSquare[p][0];
-    s.LeadPawn[1] = LeadPawnSquare[p][1];
-    s.Verified = VerifiedCount[p];
-}
-
-void RestorePly(int p) {
-    const SavedPly& s = Saved[p];
-    PositionStack[p] = s.Position;
-    std::memcpy(MoveList[p], s.List, sizeof s.List);
-    CheckerSquare[p] = s.Checker;
-    BareKing[p] = s.Bare;
-    RepStatus[p] = s.Repetition;
-    LastMove[p] = s.Last;
-    EvalCache[p][0] = s.Eval[0];
-    EvalCache[p][1] = s.Eval[1];
-    LeadPawnSquare[p][0] = s.LeadPawn[0];
-    LeadPawnSquare[p][1] = s.LeadPawn[1];
-    VerifiedCount[p] = s.Verified;
-}
+// The plies a line check borrows from a running search, to give them back.
+PlyRecord Saved[MaxPly];
 
 }  // namespace
 
@@ -86,7 +43,10 @@ int LegalLineLength(const Move* line, int maxLength) {
     int length = 0;
     int savedUpTo = -1;
     auto borrow = [&](int p) {
-        while (savedUpTo < p) SavePly(++savedUpTo);
+        while (savedUpTo < p) {
+            ++savedUpTo;
+            SavePly(Saved[savedUpTo], savedUpTo);
+        }
     };
     for (int k = 0; k < maxLength; ++k) {
         const Move m = line[k];
@@ -107,18 +67,18 @@ int LegalLineLength(const Move* line, int maxLength) {
         CheckerSquare[k + 1] = AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[1 - side], side);
         ++length;
     }
-    for (int p = savedUpTo; p >= 0; --p) RestorePly(p);
+    for (int p = savedUpTo; p >= 0; --p) RestorePly(Saved[p], p);
     return length;
 }
 
 Move FirstLegalRootMove() {
     // The root list in generation order, taken without disturbing ply 0.
     static Move candidates[MoveListCapacity];
-    SavePly(0);
+    SavePly(Saved[0], 0);
     GenerateSearchMoves(0, true);
     const int count = PositionStack[0].MoveCount;
     for (int j = 1; j <= count; ++j) candidates[j] = MoveList[0][j];
-    RestorePly(0);
+    RestorePly(Saved[0], 0);
     for (int j = 1; j <= count; ++j)
         if (LegalLineLength(&candidates[j], 1) == 1) return candidates[j];
     return Move{0, 0};

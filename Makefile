@@ -2,7 +2,11 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build run test bench pgo sanitize tsan fuzz clean windows windows-test
+# WERROR=ON turns compiler warnings into errors in the test builds (CI does);
+# off by default, so that a newer compiler's new warnings stop nobody.
+WERROR ?= OFF
+
+.PHONY: all build run deps test bench pgo sanitize tsan fuzz clean windows windows-test
 
 all: build
 
@@ -13,7 +17,14 @@ build:
 run: build
 	./build/quill
 
-test: build
+# What the tests need (GoogleTest): installed on Debian when run as root,
+# otherwise the command to install it is printed.
+deps:
+	tools/install-deps.sh
+
+test: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUILL_WERROR=$(WERROR) >/dev/null
+	cmake --build build -j $(JOBS)
 	cd build && ctest $(CTEST_ARGS)
 
 # Evaluations per second (Google Benchmark, release build).
@@ -33,14 +44,14 @@ pgo:
 	./build-pgo/quill bench 3 | grep 'Nodes searched'
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of everything, then every test.
-sanitize:
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON >/dev/null
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_WERROR=$(WERROR) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest $(CTEST_ARGS) -E 'Slow'
 
 # ThreadSanitizer build; runs the tests that drive the engine's two threads.
-tsan:
-	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TSAN=ON >/dev/null
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TSAN=ON -DQUILL_WERROR=$(WERROR) >/dev/null
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest $(CTEST_ARGS) -R 'Protocol|Threads'
 

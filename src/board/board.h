@@ -162,7 +162,7 @@ constexpr BoardGeometry BuildBoardGeometry() {
         constexpr int steps[8] = {+9, +7, -7, -9, +8, -8, +1, -1};
         for (int i = 0; i < 8; ++i) {
             t.RayLength[s][i] = static_cast<uint8_t>(lengths[i]);
-            for (int n = 1; n <= lengths[i]; ++n) t.RayMask[s][i] |= uint64_t{1} << (s + n * steps[i] - 1);
+            for (int d = 1; d <= lengths[i]; ++d) t.RayMask[s][i] |= uint64_t{1} << (s + d * steps[i] - 1);
         }
     }
     return t;

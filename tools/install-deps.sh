@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what building and testing Quill needs and the machine lacks:
+#   tools/install-deps.sh            the compiler, CMake and GoogleTest
+#   tools/install-deps.sh --windows  also MinGW-w64 (posix threads) and Wine
+#   tools/install-deps.sh --fuzz     also clang and its libFuzzer runtime
+# On Debian as root it installs with apt-get; otherwise it names the one
+# command to run and fails when something is missing.
+set -euo pipefail
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -d /usr/src/googletest ] || need+=(googletest)
+
+# Without recommends: Wine's would pull in the 32-bit Wine and much more.
+extra=()
+for group in "$@"; do
+  case "$group" in
+    --windows)
+      command -v x86_64-w64-mingw32-g++-posix >/dev/null || extra+=(g++-mingw-w64-x86-64-posix)
+      command -v wine >/dev/null || extra+=(wine wine64)
+      ;;
+    --fuzz)
+      command -v clang++ >/dev/null || extra+=(clang)
+      ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || extra+=(libclang-rt-dev)
+      ;;
+    *)
+      echo "usage: $0 [--windows] [--fuzz]" >&2
+      exit 2
+      ;;
+  esac
+done
+
+[ ${#need[@]} -gt 0 ] || [ ${#extra[@]} -gt 0 ] || exit 0
+
+if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null; then
+  echo "Missing: ${need[*]} ${extra[*]}" >&2
+  cmd="sudo apt-get install -y"
+  [ ${#need[@]} -gt 0 ] && cmd="$cmd ${need[*]}"
+  [ ${#extra[@]} -gt 0 ] && cmd="$cmd && sudo apt-get install -y --no-install-recommends ${extra[*]}"
+  echo "Install it with:  $cmd" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+[ ${#need[@]} -eq 0 ] || apt-get install -y "${need[@]}"
+[ ${#extra[@]} -eq 0 ] || apt-get install -y --no-install-recommends "${extra[@]}"

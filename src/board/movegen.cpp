@@ -181,7 +181,7 @@ void GenerateMoves(int ply, bool fullList) {
     Generation g{};
     g.Ply = ply;
     g.Us = p.SideToMove;
-    g.EnemyKing = 12 - 6 * g.Us;
+    g.EnemyKing = PieceOf(1 - g.Us, King);
     g.Checker = CheckerSquare[ply];
     g.Board = p.Board;
     g.List = MoveList[ply];

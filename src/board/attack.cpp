@@ -31,7 +31,8 @@ inline int FirstOccupied(uint64_t occupied, uint64_t ray, bool upward) {
 }  // namespace
 
 uint8_t AttackingSquare(int ply, int target, Side side) {
-    const uint8_t* board = PositionStack[ply].Board;
+    BoardTables& bt = *ThreadBoard;
+    const uint8_t* board = bt.PositionStack[ply].Board;
     const int king = PieceOf(side, King), knight = PieceOf(side, Knight);
     const int bishop = PieceOf(side, Bishop), rook = PieceOf(side, Rook), queen = PieceOf(side, Queen);
     const int pawn = PieceOf(side, Pawn);

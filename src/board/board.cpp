@@ -4,13 +4,6 @@
 
 #include <cstring>
 
-PlyPosition PositionStack[MaxPly];
-Move MoveList[MaxPly][MoveListCapacity];
-uint8_t CheckerSquare[MaxPly];
-uint8_t BareKing[MaxPly];
-int8_t RepStatus[MaxPly];
-LastMoveRecord LastMove[MaxPly];
-GameHistoryRecord GameHistory[HistoryRecords];
 KeyPair ZobristKeys[65][13];
 uint32_t SideKey[2];
 
@@ -38,7 +31,8 @@ void InitZobristKeys() {
 }
 
 void SetStartPosition() {
-    PlyPosition& p = PositionStack[0];
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[0];
     std::memcpy(p.Board, StartBoard, sizeof p.Board);
     p.SideToMove = White;
     p.HalfmoveClock = 0;

@@ -8,10 +8,6 @@
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
 
-int32_t EvalCache[MaxPly][2];
-uint8_t LeadPawnSquare[MaxPly][2];
-bool DeadDrawFlag;
-
 namespace {
 
 // Dark squares as a mask (bit s - 1 for square s).
@@ -98,8 +94,9 @@ namespace {
 
 // Stores the White-view value as the side to move's score and returns it.
 int Finish(int ply, Side side, int whiteView) {
+    EvalTables& et = *ThreadEval;
     const int score = side == Black ? -whiteView : whiteView;
-    EvalCache[ply][side] = score;
+    et.EvalCache[ply][side] = score;
     return score;
 }
 
@@ -161,13 +158,15 @@ int CannotWinClamp(const EvalScan& e, int score) {
 }
 
 int Evaluate(int ply) {
-    DeadDrawFlag = false;
-    const PlyPosition& position = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    et.DeadDrawFlag = false;
+    const PlyPosition& position = bt.PositionStack[ply];
     const Side side = position.SideToMove;
-    if (EvalCache[ply][side] > EvalNotComputed) return EvalCache[ply][side];
+    if (et.EvalCache[ply][side] > EvalNotComputed) return et.EvalCache[ply][side];
 
-    LeadPawnSquare[ply][White] = 0;
-    LeadPawnSquare[ply][Black] = 0;
+    et.LeadPawnSquare[ply][White] = 0;
+    et.LeadPawnSquare[ply][Black] = 0;
 
     EvalScan e;
     ClearCensus(e);

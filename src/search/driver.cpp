@@ -28,12 +28,13 @@ namespace {
 // Copies row 0 of the PvTable down its diagonal, so that each ply of the
 // next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
+    SearchThread& st = *ThreadSearch;
     for (int i = 1; i <= LastLineSlot; ++i) {
-        const Move m = PvTable[0][i];
+        const Move m = st.PvTable[0][i];
         if (m.From == 0) break;
-        if (!(PvTable[i][0] == m)) {
-            PvTable[i][0] = m;
-            PvTable[i][1].From = 0;
+        if (!(st.PvTable[i][0] == m)) {
+            st.PvTable[i][0] = m;
+            st.PvTable[i][1].From = 0;
         }
     }
 }
@@ -41,31 +42,33 @@ void SeedPrincipalVariation() {
 }  // namespace
 
 void RunSearch(int depthLimit) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (depthLimit > MaxSearchDepth) depthLimit = MaxSearchDepth;
     ResetEvent(SearchRequest);
-    RootMoveReady.store(0);
+    st.RootMoveReady.store(0);
     PrepareSearchRoot();
-    NodeCount = 0;
-    IterationDepth = StartDepth;
-    if (IterationDepth > MaxSearchDepth) IterationDepth = MaxSearchDepth;
+    st.NodeCount = 0;
+    st.IterationDepth = st.StartDepth;
+    if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
 
     while (true) {
-        SelDepth = IterationDepth;
+        st.SelDepth = st.IterationDepth;
         int score;
-        if (IterationDepth > 3) {
-            score = PvSearch(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+        if (st.IterationDepth > 3) {
+            score = PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
         } else {
-            score = AlphaBeta(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+            score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
             SendRootInfoLine(score, 1);
         }
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
-        if (NodeCount != 0 && elapsed > 1000) SendSpeedLine(NodeCount, elapsed);
+        if (st.NodeCount != 0 && elapsed > 1000) SendSpeedLine(st.NodeCount, elapsed);
 
         const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
-        switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining,
-                                     PositionStack[0].MoveCount)) {
+        switch (DecideAfterIteration(SearchState.load(), st.IterationDepth, depthLimit, score, remaining,
+                                     bt.PositionStack[0].MoveCount)) {
             case IterationVerdict::AdvanceState:
                 SearchState.fetch_add(1);  // never lowers a SearchStopped from "stop" or "quit"
                 break;
@@ -73,7 +76,7 @@ void RunSearch(int depthLimit) {
                 SearchState.store(SearchStopped);
                 break;
             case IterationVerdict::Deeper:
-                ++IterationDepth;
+                ++st.IterationDepth;
                 break;
         }
         if (SearchIsStopped()) break;
@@ -83,9 +86,9 @@ void RunSearch(int depthLimit) {
     // A search cut off before its first move was scored, or decided by a
     // table entry, may leave a move of another position in row 0: the move
     // played is always a legal one when the root has one.
-    if (LegalLineLength(PvTable[0], 1) == 0) {
-        PvTable[0][0] = FirstLegalRootMove();
+    if (LegalLineLength(st.PvTable[0], 1) == 0) {
+        st.PvTable[0][0] = FirstLegalRootMove();
         EndPvRow(0);
     }
-    if (EngineRunning.load() != 0) SendBestMove(PvTable[0][0]);
+    if (EngineRunning.load() != 0) SendBestMove(st.PvTable[0][0]);
 }

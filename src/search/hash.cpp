@@ -82,12 +82,14 @@ inline uint32_t RemainderByEntryCount(uint32_t x) {
 }  // namespace
 
 uint32_t HashSlot(int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
 bool HashMatches(const HashEntry& e, int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
 }
 

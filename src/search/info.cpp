@@ -22,22 +22,25 @@ std::string SpeedLine(uint64_t nodes, double elapsedMs) {
 }
 
 std::string PvText(int maxMoves) {
+    SearchThread& st = *ThreadSearch;
     std::string text = " pv";
-    const int length = LegalLineLength(PvTable[0], maxMoves);
-    for (int k = 0; k < length; ++k) text += MoveText(PvTable[0][k]);
+    const int length = LegalLineLength(st.PvTable[0], maxMoves);
+    for (int k = 0; k < length; ++k) text += MoveText(st.PvTable[0][k]);
     return text;
 }
 
 void SendRootInfoLine(int score, int pvMoves) {
-    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
-             ScoreText(score) + " nodes " + std::to_string(NodeCount) + " time " +
+    SearchThread& st = *ThreadSearch;
+    SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
+             ScoreText(score) + " nodes " + std::to_string(st.NodeCount) + " time " +
              std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(pvMoves));
 }
 
 void SendCurrMoveLine(Move move, int number) {
-    SendLine("info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth) +
+    SearchThread& st = *ThreadSearch;
+    SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
              " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
-             std::to_string(NodeCount));
+             std::to_string(st.NodeCount));
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }

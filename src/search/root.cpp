@@ -23,8 +23,9 @@ int RootStartDepth() {
 }
 
 void PrepareSearchRoot() {
+    SearchThread& st = *ThreadSearch;
     ResetEvalPly(0);
     PrepareRoot();
-    VerifiedCount[0] = 0;
-    StartDepth = RootStartDepth();
+    st.VerifiedCount[0] = 0;
+    st.StartDepth = RootStartDepth();
 }

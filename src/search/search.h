@@ -14,7 +14,8 @@
 // The searches' move generation: a fresh list of the ply, none of whose
 // moves has been verified legal yet.
 inline void GenerateSearchMoves(int ply, bool fullList) {
-    VerifiedCount[ply] = 0;
+    SearchThread& st = *ThreadSearch;
+    st.VerifiedCount[ply] = 0;
     GenerateMoves(ply, fullList);
 }
 // The searches' make move: the new ply starts with empty evaluation entries.
@@ -50,19 +51,21 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
 // move in slot 0 of row ply improved the node.
 void MergePv(int ply);
 // Ends row ply of the PvTable after slot 0.
-inline void EndPvRow(int ply) { PvTable[ply][1] = Move{0, 0}; }
+inline void EndPvRow(int ply) { SearchThread& st = *ThreadSearch; st.PvTable[ply][1] = Move{0, 0}; }
 
 // Whether the node at ply was reached by a threat search (the same side to
 // move as the ply before it).
 inline bool IsThreatChild(int ply) {
-    return ply >= 1 && PositionStack[ply].SideToMove == PositionStack[ply - 1].SideToMove;
+    BoardTables& bt = *ThreadBoard;
+    return ply >= 1 && bt.PositionStack[ply].SideToMove == bt.PositionStack[ply - 1].SideToMove;
 }
 
 // Removes the move at position i of the ply's list: the last move takes its
 // place. The caller adjusts its picker state.
 inline void RemoveListMove(int ply, int i) {
-    int& count = PositionStack[ply].MoveCount;
-    MoveList[ply][i] = MoveList[ply][count];
+    BoardTables& bt = *ThreadBoard;
+    int& count = bt.PositionStack[ply].MoveCount;
+    bt.MoveList[ply][i] = bt.MoveList[ply][count];
     --count;
 }
 

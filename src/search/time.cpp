@@ -8,14 +8,16 @@
 #include "board/board.h"
 #include "platform/platform.h"
 #include "search/limits.h"
+#include "search/tables.h"
 
 double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 
 double ElapsedMilliseconds() { return (CurrentTime() - SearchStartTime) * MillisecondsPerDay; }
 
 void AllocateTime(const GoLimits& go) {
+    BoardTables& bt = *ThreadBoard;
     constexpr double infinity = std::numeric_limits<double>::infinity();
-    const Side side = PositionStack[0].SideToMove;
+    const Side side = bt.PositionStack[0].SideToMove;
     SearchStartTime = CurrentTime();
     FixedMoveTime = false;
     NodeLimit = 0;
@@ -60,8 +62,9 @@ void AllocateTime(const GoLimits& go) {
 
 
 bool DeadlineCheck() {
-    if (IterationDepth <= 3) return false;
-    if (RootMoveReady.load(std::memory_order_relaxed) == 0) {
+    SearchThread& st = *ThreadSearch;
+    if (st.IterationDepth <= 3) return false;
+    if (st.RootMoveReady.load(std::memory_order_relaxed) == 0) {
         // Before this search has a move of its own it normally goes on, but
         // never past the end of the clock: the driver then plays the table's
         // move or the first legal one rather than lose on time.
@@ -69,7 +72,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (NodeLimit != 0 && NodeCount >= NodeLimit) {
+    if (NodeLimit != 0 && st.NodeCount >= NodeLimit) {
         SearchState.store(SearchStopped);
         return true;
     }

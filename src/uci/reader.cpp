@@ -10,6 +10,7 @@
 #include "board/board.h"
 #include "platform/output.h"
 #include "search/control.h"
+#include "search/tables.h"
 #include "search/time.h"
 #include "uci/options.h"
 #include "uci/position.h"
@@ -46,8 +47,9 @@ bool ReadLine(std::string& line) {
 }
 
 void Quit() {
+    SearchThread& st = *ThreadSearch;
     SearchState.store(SearchStopped);
-    RootMoveReady.store(1);
+    st.RootMoveReady.store(1);
     EngineRunning.store(0);
     SetEvent(SearchRequest);
 }

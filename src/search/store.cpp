@@ -8,7 +8,7 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
               int moveCount, int loopPosition, bool inCheck, bool pvNode) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
-    HashEntry& entry = HashTable[slot];
+    HashEntry entry = ReadEntry(slot);
     const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     const Move bestMove = st.PvTable[ply][0];
@@ -51,5 +51,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     }
 
     SetEntryBestMove(entry, st.PvTable[ply][0]);
+    WriteEntry(slot, entry);
     return best;
 }

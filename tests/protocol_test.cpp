@@ -10,6 +10,7 @@ const char* UciReply =
     "id author Arno Vilquet\n"
     "option name Hash type spin default 1 min 1 max 4096\n"
     "option name Clear Hash type Button\n"
+    "option name Threads type spin default 1 min 1 max 256\n"
     "uciok\n";
 }
 
@@ -25,6 +26,7 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: id author Arno Vilquet\r\n"
               "Quill: option name Hash type spin default 1 min 1 max 4096\r\n"
               "Quill: option name Clear Hash type Button\r\n"
+              "Quill: option name Threads type spin default 1 min 1 max 256\r\n"
               "Quill: uciok\r\n"
               "GUI: isready\r\n"
               "Quill: readyok\r\n"

@@ -8,6 +8,7 @@
 #include "search/control.h"
 #include "search/info.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
@@ -23,10 +24,6 @@ IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLi
     return IterationVerdict::Deeper;
 }
 
-namespace {
-
-// Copies row 0 of the PvTable down its diagonal, so that each ply of the
-// next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
     SearchThread& st = *ThreadSearch;
     for (int i = 1; i <= LastLineSlot; ++i) {
@@ -39,8 +36,6 @@ void SeedPrincipalVariation() {
     }
 }
 
-}  // namespace
-
 void RunSearch(int depthLimit) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
@@ -51,6 +46,7 @@ void RunSearch(int depthLimit) {
     st.NodeCount = 0;
     st.IterationDepth = st.StartDepth;
     if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
+    StartHelpers();
 
     while (true) {
         st.SelDepth = st.IterationDepth;
@@ -64,7 +60,8 @@ void RunSearch(int depthLimit) {
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
-        if (st.NodeCount != 0 && elapsed > 1000) SendSpeedLine(st.NodeCount, elapsed);
+        const uint64_t nodes = TotalNodes();
+        if (nodes != 0 && elapsed > 1000) SendSpeedLine(nodes, elapsed);
 
         const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
         switch (DecideAfterIteration(SearchState.load(), st.IterationDepth, depthLimit, score, remaining,
@@ -91,4 +88,6 @@ void RunSearch(int depthLimit) {
         EndPvRow(0);
     }
     if (EngineRunning.load() != 0) SendBestMove(st.PvTable[0][0]);
+    // The helpers unwind on the same stopped state; the next search waits for them.
+    WaitForHelpers();
 }

@@ -6,6 +6,7 @@
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 std::string ScoreText(int score) {
@@ -31,16 +32,18 @@ std::string PvText(int maxMoves) {
 
 void SendRootInfoLine(int score, int pvMoves) {
     SearchThread& st = *ThreadSearch;
+    if (IsHelperThread()) return;  // only the main search thread reports
     SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
-             ScoreText(score) + " nodes " + std::to_string(st.NodeCount) + " time " +
+             ScoreText(score) + " nodes " + std::to_string(TotalNodes()) + " time " +
              std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(pvMoves));
 }
 
 void SendCurrMoveLine(Move move, int number) {
     SearchThread& st = *ThreadSearch;
+    if (IsHelperThread()) return;
     SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
              " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
-             std::to_string(st.NodeCount));
+             std::to_string(TotalNodes()));
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }

@@ -7,6 +7,7 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/search.h"
+#include "search/threads.h"
 
 void InitEngineTables() {
     SetStartPosition();
@@ -21,5 +22,6 @@ void ResetEngineState() {
     std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
+    ResetHelperTables();
     ResetControlState();
 }

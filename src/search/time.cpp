@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "search/limits.h"
 #include "search/tables.h"
+#include "search/threads.h"
 
 double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 
@@ -63,6 +64,8 @@ void AllocateTime(const GoLimits& go) {
 
 bool DeadlineCheck() {
     SearchThread& st = *ThreadSearch;
+    // A helper unwinds when the main search thread stops; the clock is the main thread's.
+    if (st.Index != 0) return SearchIsStopped();
     if (st.IterationDepth <= 3) return false;
     if (st.RootMoveReady.load(std::memory_order_relaxed) == 0) {
         // Before this search has a move of its own it normally goes on, but
@@ -72,7 +75,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (NodeLimit != 0 && st.NodeCount >= NodeLimit) {
+    if (NodeLimit != 0 && TotalNodes() >= NodeLimit) {
         SearchState.store(SearchStopped);
         return true;
     }

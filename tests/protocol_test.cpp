@@ -75,7 +75,7 @@ TEST(Protocol, HashOptionResizesWithItsLogLine) {
         "setoption name Hash value lots\n"     // not a number: the table stays
         "setoption name Clear Hash\n"
         "isready\nquit\n");
-    EXPECT_EQ(engine.Wait(), 0);
+    EXPECT_EQ(engine.Wait(60000), 0);  // a 64 MB table takes its time under the sanitizers
     EXPECT_EQ(engine.ReadFile("Log.Txt"),
               "GUI: setoption name Hash value 64\r\n"
               "Setze Hash auf 4473924\r\n"

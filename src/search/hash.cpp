@@ -73,16 +73,12 @@ inline Move MoveOfBits(uint64_t bits) {
     return Move{0, 0};
 }
 
-// Entries [first, last) marked empty: a check word of no position over the
-// entry's own data word.
+// Entries [first, last) marked empty: check key 0, check code -32768 and
+// stored depth -128 over the entry's own data word (bounds and moves stay).
 void ClearRange(uint32_t first, uint32_t last) {
-    for (uint32_t i = first; i < last; ++i) {
-        HashEntry e = ReadEntry(i);
-        e.StoredDepth = -128;
-        e.CheckKey = 0;
-        e.CheckCode = -32768;
-        WriteEntry(i, e);
-    }
+    constexpr uint64_t empty = uint64_t{static_cast<uint16_t>(int16_t{-32768})} << 32 |
+                               uint64_t{static_cast<uint8_t>(int8_t{-128})} << 48;
+    for (uint32_t i = first; i < last; ++i) StoreWord(HashTable[i].Check, empty ^ MixData(LoadWord(HashTable[i].Data)));
 }
 
 }  // namespace

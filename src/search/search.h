@@ -27,9 +27,16 @@ inline void GenerateSearchMoves(int ply, bool fullList) {
     GenerateMoves(ply, fullList);
 }
 // The searches' make move: the new ply starts with empty evaluation entries.
+// Every search looks the new position up in the table soon after (the child
+// bounds, the node's own probe), so its entry is fetched into the cache now,
+// while the legality test and the check test run. An entry may straddle two
+// cache lines: both are fetched.
 inline void SearchMakeMove(int ply, int entry) {
     ResetEvalPly(ply);
     MakeMove(ply, entry);
+    const char* slot = reinterpret_cast<const char*>(&HashTable[HashSlot(ply)]);
+    __builtin_prefetch(slot);
+    __builtin_prefetch(slot + sizeof(HashEntry) - 1);
 }
 
 // The first iteration depth for the root in ply 0: 3, or what the table

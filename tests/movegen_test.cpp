@@ -151,7 +151,7 @@ TEST(MoveGen, AnOverfullListStopsAtItsCapacity) {
     EmptyBoard(White);
     Put(0, "a1", WhiteKing);
     for (int sq : {2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 24, 25, 32, 33, 40, 41, 48, 49, 55, 57, 58, 59, 60, 61, 62, 63})
-        PositionStack[0].Board[sq] = WhiteQueen;
+        SetSquare(PositionStack[0], sq, WhiteQueen);
     PositionStack[0].KingSquare[White] = Sq("a1");
     CheckerSquare[0] = 0;
     MoveList[1][0] = Move{9, 9};

@@ -1,5 +1,7 @@
 // GenerateMoves: the pseudo-legal moves of the side to move at a ply, in the
 // fixed board order, in one of four modes chosen from the check situation.
+#include <cassert>
+
 #include "board/board.h"
 
 namespace {
@@ -201,11 +203,12 @@ void GenerateMoves(int ply, bool fullList) {
     }
 
     g.Quiet = QuietAllowed(g);
-    g.Occupied = OccupiedSquares(p.Board);
+    assert(SquareSetsMatch(p));
+    g.Occupied = OccupiedSquares(p);
 
     bool onlyKing = true;
     // The side's pieces in ascending square order.
-    for (uint64_t own = SquaresHolding(p.Board, g.Us); own != 0; own &= own - 1) {
+    for (uint64_t own = p.SideSquares[g.Us]; own != 0; own &= own - 1) {
         const int f = std::countr_zero(own) + 1;
         const int type = p.Board[f] - 6 * g.Us;
         if (type != 6) onlyKing = false;

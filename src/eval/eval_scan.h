@@ -14,6 +14,9 @@
 
 struct EvalScan {
     const uint8_t* board;  // Board[1..64] of the evaluated position
+    // Its square sets per piece code (PlyPosition::PieceSquares), or null
+    // for the scan to find them on the board.
+    const uint64_t* pieceSquares;
     int ply;
     Side sideToMove;
     int wk;  // square of the white king

@@ -4,6 +4,8 @@
 #include "eval/evaluate.h"
 
 #include <bit>
+#include <cassert>
+#include <cstring>
 
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
@@ -25,8 +27,13 @@ constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 int ScanBoard(EvalScan& e) {
     const uint8_t* board = e.board;
     uint64_t pieces[13];
-    for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
-    e.occupied = OccupiedSquares(board);
+    if (e.pieceSquares != nullptr) {
+        std::memcpy(pieces, e.pieceSquares, sizeof pieces);
+    } else {
+        for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
+    }
+    e.occupied = 0;
+    for (int code = 1; code <= 12; ++code) e.occupied |= pieces[code];
     // The census counts at most 32 pieces, the first 32 in square order; a
     // board with more (no accepted position has one) leaves the rest out.
     if (std::popcount(e.occupied) > 32) {
@@ -171,7 +178,9 @@ int Evaluate(int ply) {
 
     EvalScan e;
     ClearCensus(e);
+    assert(SquareSetsMatch(position));
     e.board = position.Board;
+    e.pieceSquares = position.PieceSquares;
     e.ply = ply;
     e.sideToMove = side;
     int score = position.Material + ScanBoard(e);

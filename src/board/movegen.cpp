@@ -173,6 +173,46 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
         Add(g, f, f + 2);
 }
 
+// The squares where a piece on a square could capture, as masks (bit t - 1
+// for square t), indexed by piece type (2 knight .. 6 king) or, for pawns,
+// by side: a piece with no enemy piece on them adds nothing to a list of
+// captures, so it is passed over.
+struct CaptureReachTable {
+    uint64_t piece[7][65];
+    uint64_t pawn[2][65];
+};
+
+constexpr CaptureReachTable CaptureReach = [] {
+    CaptureReachTable t{};
+    for (int s = 1; s <= 64; ++s) {
+        for (int i = 0; i < 8; ++i) {
+            if (KnightTargets[s][i] != 0) t.piece[2][s] |= SquareBit(KnightTargets[s][i]);
+            if (KingTargets[s][i] != 0) t.piece[6][s] |= SquareBit(KingTargets[s][i]);
+        }
+        for (int d = NorthEast; d <= SouthWest; ++d) t.piece[3][s] |= RayMask[s][d];
+        for (int d = North; d <= West; ++d) t.piece[4][s] |= RayMask[s][d];
+        t.piece[5][s] = t.piece[3][s] | t.piece[4][s];
+        for (int side = White; side <= Black; ++side) {
+            if (RankOf[s] == (side == White ? 8 : 1)) continue;
+            const int ahead = side == White ? s + 8 : s - 8;
+            if (FileOf[ahead] != 1) t.pawn[side][s] |= SquareBit(ahead - 1);
+            if (FileOf[ahead] != 8) t.pawn[side][s] |= SquareBit(ahead + 1);
+        }
+    }
+    return t;
+}();
+
+// In a captures-only list: whether the piece of a type on f certainly adds
+// nothing. A pawn on its fifth rank (en passant) or seventh (promotions onto
+// an empty square) is always looked at.
+inline bool CannotCapture(const Generation& g, uint64_t enemy, int type, int f) {
+    if (type == 1) {
+        const int rank = g.Us == White ? RankOf[f] : 9 - RankOf[f];
+        return (CaptureReach.pawn[g.Us][f] & enemy) == 0 && rank != 5 && rank != 7;
+    }
+    return (CaptureReach.piece[type][f] & enemy) == 0;
+}
+
 }  // namespace
 
 void GenerateMoves(int ply, bool fullList) {
@@ -207,11 +247,14 @@ void GenerateMoves(int ply, bool fullList) {
     g.Occupied = OccupiedSquares(p);
 
     bool onlyKing = true;
+    const bool capturesOnly = g.Mode == GenerationMode::CapturesOnly;
+    const uint64_t enemy = p.SideSquares[1 - g.Us];
     // The side's pieces in ascending square order.
     for (uint64_t own = p.SideSquares[g.Us]; own != 0; own &= own - 1) {
         const int f = std::countr_zero(own) + 1;
         const int type = p.Board[f] - 6 * g.Us;
         if (type != 6) onlyKing = false;
+        if (capturesOnly && CannotCapture(g, enemy, type, f)) continue;
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;

@@ -92,6 +92,13 @@ inline bool PawnSafe(const EvalScan& e, Side side, int s) {
 // and returns the sum of the per-square terms.
 int ScanBoard(EvalScan& e);
 
+// --- pawn_census.cpp ---
+// Fills the pawn part of the census (pawn counts and lists, the per-file
+// records, pawns per square colour) for the given white and black pawn sets
+// and returns the pawns' square terms. cacheable: the sets are the board's
+// own (not cut short), so the answer may come from and go to the cache.
+int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable);
+
 // --- endgame.cpp: recognisers and mating terms ---
 // Runs the endgame recognisers on the census right after the scan. Returns
 // true when one of them settles the evaluation; value is then the White-view

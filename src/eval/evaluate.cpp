@@ -25,18 +25,18 @@ constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 // ascending order, so every list and per-file record matches a scan of the
 // squares in order.
 int ScanBoard(EvalScan& e) {
-    const uint8_t* board = e.board;
     uint64_t pieces[13];
     if (e.pieceSquares != nullptr) {
         std::memcpy(pieces, e.pieceSquares, sizeof pieces);
     } else {
-        for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
+        for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(e.board, code);
     }
     e.occupied = 0;
     for (int code = 1; code <= 12; ++code) e.occupied |= pieces[code];
     // The census counts at most 32 pieces, the first 32 in square order; a
     // board with more (no accepted position has one) leaves the rest out.
-    if (std::popcount(e.occupied) > 32) {
+    const bool cut = std::popcount(e.occupied) > 32;
+    if (cut) {
         uint64_t kept = 0, left = e.occupied;
         for (int n = 0; n < 32; ++n, left &= left - 1) kept |= left & (~left + 1);
         for (int code = 1; code <= 12; ++code) pieces[code] &= kept;
@@ -58,28 +58,11 @@ int ScanBoard(EvalScan& e) {
         pieceTotal += n;
     };
 
-    // Ascending order: each later white pawn of a file is further up.
-    list(WhitePawn, [&](int s, int f) {
-        if (e.pawnsOnFile[White][f]++ == 0) {
-            e.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
-            e.rearPawn[White][f] = static_cast<uint8_t>(s);
-            e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
-        }
-        e.frontPawn[White][f] = static_cast<uint8_t>(s);
-        ++e.pawnsOnColour[White][SquareColour(s)];
-        if (s <= 56 && board[s + 8] != Empty) score -= 1;
-    });
-    // Ascending order: each later black pawn of a file is further back.
-    list(BlackPawn, [&](int s, int f) {
-        if (e.pawnsOnFile[Black][f]++ == 0) {
-            e.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
-            e.frontPawn[Black][f] = static_cast<uint8_t>(s);
-        }
-        e.rearPawn[Black][f] = static_cast<uint8_t>(s);
-        e.enemyRearRank[White][f] = RankOf[s];
-        ++e.pawnsOnColour[Black][SquareColour(s)];
-        if (s >= 9 && board[s - 8] != Empty) score += 1;
-    });
+    score += ScanPawns(e, pieces[WhitePawn], pieces[BlackPawn], !cut);
+    pieceTotal += e.count[WhitePawn] + e.count[BlackPawn];
+    // A pawn whose square in front is occupied: 1 against its side.
+    for (uint64_t blocked = pieces[WhitePawn] & (e.occupied >> 8); blocked != 0; blocked &= blocked - 1) score -= 1;
+    for (uint64_t blocked = pieces[BlackPawn] & (e.occupied << 8); blocked != 0; blocked &= blocked - 1) score += 1;
     for (int side = White; side <= Black; ++side) {
         auto onFile = [&](int, int f) { ++e.piecesOnFile[side][f]; };
         for (int type = 2; type <= 5; ++type) list(6 * side + type, onFile);

@@ -202,15 +202,26 @@ constexpr CaptureReachTable CaptureReach = [] {
     return t;
 }();
 
-// In a captures-only list: whether the piece of a type on f certainly adds
-// nothing. A pawn on its fifth rank (en passant) or seventh (promotions onto
-// an empty square) is always looked at.
-inline bool CannotCapture(const Generation& g, uint64_t enemy, int type, int f) {
-    if (type == 1) {
-        const int rank = g.Us == White ? RankOf[f] : 9 - RankOf[f];
-        return (CaptureReach.pawn[g.Us][f] & enemy) == 0 && rank != 5 && rank != 7;
+// Files a and h, and ranks 5 and 7 of each side, as masks.
+constexpr uint64_t FileA = 0x0101010101010101ull, FileH = 0x8080808080808080ull;
+constexpr uint64_t PawnRanksAlwaysSeen[2] = {0x00FF00FF00000000ull, 0x000000FF00FF00ull};
+
+// In a captures-only list, the pieces of the side that may add something:
+// every piece with an enemy piece on a square it could capture on, and every
+// pawn on its fifth rank (en passant) or seventh (promotions onto an empty
+// square). The others certainly add nothing.
+inline uint64_t MayCapture(const PlyPosition& p, Side us) {
+    const uint64_t enemy = p.SideSquares[1 - us];
+    const uint64_t pawns = p.PieceSquares[6 * us + 1];
+    // Pawns with an enemy piece diagonally in front of them.
+    const uint64_t pawnCaptures = us == White ? ((enemy >> 7) & ~FileA) | ((enemy >> 9) & ~FileH)
+                                              : ((enemy << 9) & ~FileA) | ((enemy << 7) & ~FileH);
+    uint64_t candidates = pawns & (pawnCaptures | PawnRanksAlwaysSeen[us]);
+    for (uint64_t left = p.SideSquares[us] & ~pawns; left != 0; left &= left - 1) {
+        const int f = std::countr_zero(left) + 1;
+        if ((CaptureReach.piece[p.Board[f] - 6 * us][f] & enemy) != 0) candidates |= SquareBit(f);
     }
-    return (CaptureReach.piece[type][f] & enemy) == 0;
+    return candidates;
 }
 
 }  // namespace
@@ -246,15 +257,14 @@ void GenerateMoves(int ply, bool fullList) {
     assert(SquareSetsMatch(p));
     g.Occupied = OccupiedSquares(p);
 
-    bool onlyKing = true;
-    const bool capturesOnly = g.Mode == GenerationMode::CapturesOnly;
-    const uint64_t enemy = p.SideSquares[1 - g.Us];
-    // The side's pieces in ascending square order.
-    for (uint64_t own = p.SideSquares[g.Us]; own != 0; own &= own - 1) {
-        const int f = std::countr_zero(own) + 1;
+    // The side's pieces in ascending square order (in a captures-only list
+    // only those that may capture).
+    const uint64_t own = p.SideSquares[g.Us];
+    uint64_t visited = own;  // the pieces up to a king capture, which ends the list
+    for (uint64_t left = g.Mode == GenerationMode::CapturesOnly ? MayCapture(p, g.Us) : own; left != 0;
+         left &= left - 1) {
+        const int f = std::countr_zero(left) + 1;
         const int type = p.Board[f] - 6 * g.Us;
-        if (type != 6) onlyKing = false;
-        if (capturesOnly && CannotCapture(g, enemy, type, f)) continue;
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;
@@ -264,8 +274,12 @@ void GenerateMoves(int ply, bool fullList) {
             case 6: KingMoves(g, f); break;
             default: break;
         }
-        if (g.KingCaptured) break;
+        if (g.KingCaptured) {
+            visited = own & (SquareBit(f) | (SquareBit(f) - 1));
+            break;
+        }
     }
     p.MoveCount = g.Count;
-    BareKing[ply] = onlyKing ? 1 : 0;
+    // Only the king among the pieces visited.
+    BareKing[ply] = (visited & ~p.PieceSquares[6 * g.Us + 6]) == 0 ? 1 : 0;
 }

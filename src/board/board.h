@@ -300,6 +300,18 @@ bool SquareSetsMatch(const PlyPosition& p);
 // StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
 int ComputeStateCode(const PlyPosition& p);
 
+// A forecast of the KeyLo of the position that a move of the ply's list
+// leads to: exact for ordinary moves, captures and promotions; castling's
+// rook and the pawn taken en passant are left out.
+inline uint32_t KeyLoAfter(int ply, Move m) {
+    const PlyPosition& p = PositionStack[ply];
+    const int to = DestinationOf(m.To), piece = p.Board[m.From];
+    const int promoted = PromotedPiece(m.To);
+    uint32_t key = p.KeyLo ^ ZobristKeys[m.From][piece].Lo ^ ZobristKeys[to][promoted != 0 ? promoted : piece].Lo;
+    if (p.Board[to] != Empty) key ^= ZobristKeys[to][p.Board[to]].Lo;
+    return key;
+}
+
 // Operations on the stack (defined in their own files).
 uint8_t AttackingSquare(int ply, int target, Side side);
 void GenerateMoves(int ply, bool fullList);

@@ -25,11 +25,13 @@ constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 // ascending order, so every list and per-file record matches a scan of the
 // squares in order.
 int ScanBoard(EvalScan& e) {
-    uint64_t pieces[13];
-    if (e.pieceSquares != nullptr) {
-        std::memcpy(pieces, e.pieceSquares, sizeof pieces);
-    } else {
-        for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(e.board, code);
+    // The position's own sets are read in place; a copy is made only when
+    // they have to be found on the board or cut short.
+    uint64_t found[13];
+    const uint64_t* pieces = e.pieceSquares;
+    if (pieces == nullptr) {
+        for (int code = 1; code <= 12; ++code) found[code] = SquaresOfPiece(e.board, code);
+        pieces = found;
     }
     e.occupied = 0;
     for (int code = 1; code <= 12; ++code) e.occupied |= pieces[code];
@@ -39,8 +41,14 @@ int ScanBoard(EvalScan& e) {
     if (cut) {
         uint64_t kept = 0, left = e.occupied;
         for (int n = 0; n < 32; ++n, left &= left - 1) kept |= left & (~left + 1);
-        for (int code = 1; code <= 12; ++code) pieces[code] &= kept;
+        for (int code = 1; code <= 12; ++code) found[code] = pieces[code] & kept;
+        pieces = found;
     }
+    e.count[Empty] = 0;
+    std::memset(e.piecesOnFile, 0, sizeof e.piecesOnFile);
+    // A board without a king of a side (only ever built by hand) reads square 0 for it.
+    e.squares[WhiteKing][0] = 0;
+    e.squares[BlackKing][0] = 0;
     int score = 0;
     int pieceTotal = 0;
 

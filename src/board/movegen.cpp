@@ -118,8 +118,11 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
 // One ray of a bishop, rook or queen: the empty squares up to the first
 // occupied one (found from the occupancy mask), then that square when it
 // holds an enemy piece. Returns false after a king capture.
-[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f, int direction) {
-    const int step = RaySteps[direction];
+// The direction is a template argument so that each ray's step, and which
+// end of its blocker mask is nearest, are constants.
+template <int direction>
+[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f) {
+    constexpr int step = RaySteps[direction];
     const uint64_t blockers = g.Occupied & RayMask[f][direction];
     // The ray runs upwards for a positive step, so its nearest occupied
     // square is the lowest bit; downwards, the highest.
@@ -140,10 +143,14 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     return true;
 }
 
-// The rays of RaySteps from `first` to `last` (diagonals 0..3, straights 4..7).
-[[gnu::always_inline]] inline void SliderMoves(Generation& g, int f, int first, int last) {
-    for (int d = first; d <= last; ++d)
-        if (!SlideRay(g, f, d)) return;
+// The rays of RaySteps in their order: the diagonals, the straight lines.
+// Each stops the piece's moves after a king capture.
+[[gnu::always_inline]] inline bool DiagonalMoves(Generation& g, int f) {
+    return SlideRay<NorthEast>(g, f) && SlideRay<NorthWest>(g, f) && SlideRay<SouthEast>(g, f) &&
+           SlideRay<SouthWest>(g, f);
+}
+[[gnu::always_inline]] inline bool StraightMoves(Generation& g, int f) {
+    return SlideRay<North>(g, f) && SlideRay<South>(g, f) && SlideRay<East>(g, f) && SlideRay<West>(g, f);
 }
 
 [[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
@@ -268,9 +275,9 @@ void GenerateMoves(int ply, bool fullList) {
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;
-            case 3: SliderMoves(g, f, NorthEast, SouthWest); break;
-            case 4: SliderMoves(g, f, North, West); break;
-            case 5: SliderMoves(g, f, NorthEast, West); break;
+            case 3: DiagonalMoves(g, f); break;
+            case 4: StraightMoves(g, f); break;
+            case 5: DiagonalMoves(g, f) && StraightMoves(g, f); break;
             case 6: KingMoves(g, f); break;
             default: break;
         }

@@ -42,4 +42,4 @@ inline void EmptyBoard(Side side) {
     std::memset(&p, 0, sizeof p);
     p.SideToMove = side;
 }
-inline void Put(int ply, const char* square, int piece) { PositionStack[ply].Board[Sq(square)] = static_cast<uint8_t>(piece); }
+inline void Put(int ply, const char* square, int piece) { SetSquare(PositionStack[ply], Sq(square), piece); }

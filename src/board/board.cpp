@@ -40,10 +40,30 @@ void InitZobristKeys() {
 void SetStartPosition() {
     PlyPosition& p = PositionStack[0];
     std::memcpy(p.Board, StartBoard, sizeof p.Board);
+    ComputeSquareSets(p);
     p.SideToMove = White;
     p.HalfmoveClock = 0;
     p.EpFile = 0;
     for (auto& right : p.CastleRights) right = 1;
+}
+
+void ComputeSquareSets(PlyPosition& p) {
+    std::memset(p.PieceSquares, 0, sizeof p.PieceSquares);
+    std::memset(p.SideSquares, 0, sizeof p.SideSquares);
+    for (int s = 1; s <= 64; ++s) {
+        const int code = p.Board[s];
+        if (code == Empty || code > BlackKing) continue;
+        p.PieceSquares[code] |= SquareBit(s);
+        p.SideSquares[ColourOf[code]] |= SquareBit(s);
+    }
+}
+
+bool SquareSetsMatch(const PlyPosition& p) {
+    PlyPosition fresh;
+    std::memcpy(fresh.Board, p.Board, sizeof fresh.Board);
+    ComputeSquareSets(fresh);
+    return std::memcmp(fresh.PieceSquares, p.PieceSquares, sizeof fresh.PieceSquares) == 0 &&
+           std::memcmp(fresh.SideSquares, p.SideSquares, sizeof fresh.SideSquares) == 0;
 }
 
 int ComputeStateCode(const PlyPosition& p) {

@@ -170,6 +170,8 @@ bool PlayMove(int from, int to, char promotion) {
     GameHistory[clock].FromSquare = static_cast<uint8_t>(from);
 
     std::memcpy(root.Board, next.Board, sizeof root.Board);
+    std::memcpy(root.PieceSquares, next.PieceSquares, sizeof root.PieceSquares);
+    std::memcpy(root.SideSquares, next.SideSquares, sizeof root.SideSquares);
     std::memcpy(root.CastleRights, next.CastleRights, sizeof root.CastleRights);
     root.EpFile = next.EpFile;
     root.HalfmoveClock = clock;
@@ -197,6 +199,7 @@ bool SetupFen(const std::string& fen) {
         if (p.Board[sq] == WhiteKing) kingSquare[White] = sq;
         if (p.Board[sq] == BlackKing) kingSquare[Black] = sq;
     }
+    ComputeSquareSets(p);
     const Side waiting = 1 - p.SideToMove;
     if (AttackingSquare(1, kingSquare[waiting], p.SideToMove) != 0) return false;
     p.KingSquare[White] = kingSquare[White];

@@ -264,6 +264,10 @@ inline constexpr uint8_t KingCentreTable[65] = {
 void InitZobristKeys();
 // Puts the initial position into ply 0 (board, side, clock, en passant, rights).
 void SetStartPosition();
+// Empties the whole position stack, its per-ply companions and the game
+// history, then puts the initial position into ply 0: the state of a freshly
+// started process.
+void ClearPositionState();
 // StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
 int ComputeStateCode(const PlyPosition& p);
 

@@ -4,6 +4,7 @@
 #include "eval/evaluate.h"
 
 #include <bit>
+#include <cstring>
 
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
@@ -11,6 +12,12 @@
 int32_t EvalCache[MaxPly][2];
 uint8_t LeadPawnSquare[MaxPly][2];
 bool DeadDrawFlag;
+
+void ClearEvalCaches() {
+    std::memset(EvalCache, 0, sizeof EvalCache);
+    std::memset(LeadPawnSquare, 0, sizeof LeadPawnSquare);
+    DeadDrawFlag = false;
+}
 
 namespace {
 

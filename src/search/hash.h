@@ -35,6 +35,11 @@ void ClearHashTable();
 uint32_t HashSlot(int ply);
 // Whether an entry belongs to the position at ply.
 bool HashMatches(const HashEntry& e, int ply);
+// Set while the root searches only part of its moves (searchmoves, the later
+// lines of several principal variations): the root's entry then neither
+// answers nor is written, since it holds or would hold a result over every
+// root move. The positions below the root use the table as always.
+extern bool RootTableOff;
 enum class BoundKind { Lower, Upper };
 // A bound on the score of the child just made at ply, seen from its parent.
 int ChildBound(int ply, int limit, BoundKind which);

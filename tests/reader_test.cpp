@@ -161,10 +161,18 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     // ...and the second unwinds.
     EXPECT_TRUE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 2);
-    // Depth 3 and below are never cut by the clock.
+    // Depth 3 and below are never cut by the budget...
     SearchState.store(0);
     IterationDepth = 3;
     EXPECT_FALSE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 0);
+    // ...but they are by the end of the clock.
+    const double hard = HardDeadline;
+    HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
+    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 2);
+    HardDeadline = hard;
+    SearchState.store(0);
     // Past the end of the clock the search stops even without a root move.
     IterationDepth = 4;
     RootMoveReady.store(0);

@@ -117,9 +117,10 @@ void RunSearch(int depthLimit) {
                 ++IterationDepth;
                 break;
         }
-        if (SearchState.load() < 2 && MateLimitReached(score, MateLimit)) {
-            // The mate asked for is proven: the answer goes out now, unless
-            // the search is a ponder search still waiting for "ponderhit".
+        if (MateLimitReached(score, MateLimit)) {
+            // The mate asked for is proven (also in the iteration that ended
+            // at the depth limit): the answer goes out now, unless the
+            // search is a ponder search still waiting for "ponderhit".
             SearchState.store(2);
             if (!Pondering.load()) ReleaseBestMove();
         }

@@ -102,7 +102,14 @@ void StartPonderedClock() {
 }
 
 bool DeadlineCheck() {
-    if (IterationDepth <= 3) return false;
+    if (IterationDepth <= 3) {
+        // The shallow iterations are not cut by the budget, but not even
+        // they run past the clock's hard limit: on a slow or busy machine a
+        // shallow move is better than a lost game.
+        if (HardDeadline.load() == Never || CurrentTime() <= HardDeadline) return false;
+        SearchState.store(2);
+        return true;
+    }
     if (RootMoveReady.load(std::memory_order_relaxed) == 0) {
         // Before this search has a move of its own it normally goes on, but
         // never past the end of the clock: the driver then plays the table's

@@ -66,6 +66,17 @@ bool SquareSetsMatch(const PlyPosition& p) {
            std::memcmp(fresh.SideSquares, p.SideSquares, sizeof fresh.SideSquares) == 0;
 }
 
+void ClearPositionState() {
+    std::memset(PositionStack, 0, sizeof PositionStack);
+    std::memset(MoveList, 0, sizeof MoveList);
+    std::memset(CheckerSquare, 0, sizeof CheckerSquare);
+    std::memset(BareKing, 0, sizeof BareKing);
+    std::memset(RepStatus, 0, sizeof RepStatus);
+    std::memset(static_cast<void*>(LastMove), 0, sizeof LastMove);
+    std::memset(static_cast<void*>(GameHistory), 0, sizeof GameHistory);
+    SetStartPosition();
+}
+
 int ComputeStateCode(const PlyPosition& p) {
     return p.EpFile + 9 * p.CastleRights[0] + 18 * p.CastleRights[1] + 36 * p.CastleRights[2] +
            72 * p.CastleRights[3] + 144 * p.SideToMove;

@@ -316,6 +316,10 @@ void SetStartPosition();
 void ComputeSquareSets(PlyPosition& p);
 // Whether the square sets of a position agree with its Board.
 bool SquareSetsMatch(const PlyPosition& p);
+// Empties the whole position stack, its per-ply companions and the game
+// history, then puts the initial position into ply 0: the state of a freshly
+// started process.
+void ClearPositionState();
 // StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
 int ComputeStateCode(const PlyPosition& p);
 

@@ -14,6 +14,12 @@ int32_t EvalCache[MaxPly][2];
 uint8_t LeadPawnSquare[MaxPly][2];
 bool DeadDrawFlag;
 
+void ClearEvalCaches() {
+    std::memset(EvalCache, 0, sizeof EvalCache);
+    std::memset(LeadPawnSquare, 0, sizeof LeadPawnSquare);
+    DeadDrawFlag = false;
+}
+
 namespace {
 
 // Dark squares as a mask (bit s - 1 for square s).

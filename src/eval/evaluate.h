@@ -17,6 +17,9 @@ extern bool DeadDrawFlag;
 // Static score of the position at ply, from the side to move's point of view.
 int Evaluate(int ply);
 
+// Empties the cache and the lead pawns of every ply, as at start-up.
+void ClearEvalCaches();
+
 // Marks both cache entries of a ply as not computed and clears its lead pawns.
 inline void ResetEvalPly(int ply) {
     EvalCache[ply][0] = EvalNotComputed;

@@ -86,7 +86,10 @@ uint32_t HashSlot(int ply) {
     return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
+bool RootTableOff = false;
+
 bool HashMatches(const HashEntry& e, int ply) {
+    if (ply == 0 && RootTableOff) return false;
     const PlyPosition& p = PositionStack[ply];
     return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
 }

@@ -6,7 +6,9 @@
 
 int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
               int moveCount, int loopPosition, bool inCheck, bool pvNode) {
-    HashEntry& entry = HashTable[slot];
+    // A root that searches only part of its moves keeps its result out of the table.
+    HashEntry scratch{};
+    HashEntry& entry = (ply == 0 && RootTableOff) ? scratch : HashTable[slot];
     const PlyPosition& pos = PositionStack[ply];
     const int side = pos.SideToMove;
     const Move bestMove = PvTable[ply][0];

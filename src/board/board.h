@@ -105,6 +105,27 @@ struct GameHistoryRecord {
     int32_t Side;
 };
 
+// The positions of one search thread: the position stack with its per-ply
+// companions and the game history before the root. Every thread that
+// searches has its own; ThreadBoard points at the calling thread's.
+struct BoardTables {
+    PlyPosition PositionStack[MaxPly];
+    Move MoveList[MaxPly][MoveListCapacity];  // entries numbered from 1
+    uint8_t CheckerSquare[MaxPly];
+    uint8_t BareKing[MaxPly];
+    // Per ply, what is known about a draw by repetition or by the fifty-move
+    // count (values of RepetitionStatus): set by MakeMove from the clock,
+    // settled by IsRepetition when it has to look.
+    int8_t RepStatus[MaxPly];
+    LastMoveRecord LastMove[MaxPly];
+    GameHistoryRecord GameHistory[HistoryRecords];
+};
+// The calling thread's positions. The search floor owns the threads and
+// defines it: the main search thread, the input thread (which sets up the
+// position the main thread searches), the command-line modes and the tests
+// all start on the main search thread's tables.
+extern thread_local BoardTables* ThreadBoard;
+
 extern PlyPosition PositionStack[MaxPly];
 extern Move MoveList[MaxPly][MoveListCapacity];  // entries numbered from 1
 extern uint8_t CheckerSquare[MaxPly];

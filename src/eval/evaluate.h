@@ -7,6 +7,18 @@
 
 // Marks a cache entry that holds no result.
 constexpr int32_t EvalNotComputed = -32000;
+// The evaluation's per-thread state: its cache and its outputs for the searches.
+struct EvalTables {
+    // Last result of Evaluate per ply and side to move; EvalNotComputed or below = none.
+    int32_t EvalCache[MaxPly][2];
+    // Per ply and side: a square holding a pawn the searches should look at, or 0.
+    uint8_t LeadPawnSquare[MaxPly][2];
+    // True after an Evaluate call that recognised a position nobody can win.
+    bool DeadDrawFlag;
+};
+// The calling thread's evaluation state (defined, like ThreadBoard, by the
+// search floor that owns the threads).
+extern thread_local EvalTables* ThreadEval;
 // Last result of Evaluate per ply and side to move; EvalNotComputed or below = none.
 extern int32_t EvalCache[MaxPly][2];
 // Per ply and side: a square holding a pawn the searches should look at, or 0.

@@ -13,6 +13,13 @@ int64_t MateHistory[13][65];
 int32_t VerifiedCount[MaxPly];
 int32_t RootScores[MoveListCapacity];
 
+SearchThread MainSearchThread;
+thread_local SearchThread* ThreadSearch = &MainSearchThread;
+// The lower floors reach their part of the calling thread's state through
+// these; a helper thread points all three at its own SearchThread.
+thread_local BoardTables* ThreadBoard = &MainSearchThread.Board;
+thread_local EvalTables* ThreadEval = &MainSearchThread.Eval;
+
 void ResetSearchTables() {
     std::memset(PvTable, 0, sizeof PvTable);
     std::memset(KillerMoves, 0, sizeof KillerMoves);

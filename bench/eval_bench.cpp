@@ -28,6 +28,7 @@ constexpr int PositionCount = sizeof(BenchFens) / sizeof(BenchFens[0]);
 
 // Puts each position on its own ply (1..PositionCount).
 void SetUpPositions() {
+    BoardTables& bt = *ThreadBoard;
     static bool done = false;
     if (done) return;
     done = true;
@@ -37,7 +38,7 @@ void SetUpPositions() {
             std::fprintf(stderr, "rejected: %s\n", BenchFens[i]);
             std::exit(1);
         }
-        PositionStack[i + 1] = PositionStack[0];
+        bt.PositionStack[i + 1] = bt.PositionStack[0];
     }
 }
 

@@ -11,11 +11,12 @@
 #include "search/reset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    BoardTables& bt = *ThreadBoard;
     static bool ready = (ResetEngineState(), true);
     (void)ready;
     std::string fen(reinterpret_cast<const char*>(data), size);
     if (!SetupFen(fen)) return 0;
-    const PlyPosition& root = PositionStack[0];
+    const PlyPosition& root = bt.PositionStack[0];
     // Exactly one king per side, no pawn on the first or last rank.
     int kings[2] = {0, 0};
     for (int sq = 1; sq <= 64; ++sq) {

@@ -4,6 +4,7 @@
 #include "board_test_util.h"
 
 TEST(Attack, KnightIsReportedBeforeRookAndPawnsFromBothSides) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     EmptyBoard(White);
     Put(0, "a1", WhiteKing);
@@ -11,7 +12,7 @@ TEST(Attack, KnightIsReportedBeforeRookAndPawnsFromBothSides) {
     Put(0, "d8", WhiteRook);  // d8 attacks d4 along the file
     Put(0, "c2", WhiteKnight);
     EXPECT_EQ(AttackingSquare(0, Sq("d4"), White), Sq("c2"));
-    SetSquare(PositionStack[0], Sq("c2"), Empty);
+    SetSquare(bt.PositionStack[0], Sq("c2"), Empty);
     EXPECT_EQ(AttackingSquare(0, Sq("d4"), White), Sq("d8"));
 
     EmptyBoard(White);

@@ -30,16 +30,18 @@ inline void Fen(const std::string& fen) {
 
 // Entry of a move in a ply's list, 0 when absent.
 inline int FindMove(int ply, int from, int toByte) {
-    for (int n = 1; n <= PositionStack[ply].MoveCount; ++n)
-        if (MoveList[ply][n].From == from && MoveList[ply][n].To == toByte) return n;
+    BoardTables& bt = *ThreadBoard;
+    for (int n = 1; n <= bt.PositionStack[ply].MoveCount; ++n)
+        if (bt.MoveList[ply][n].From == from && bt.MoveList[ply][n].To == toByte) return n;
     return 0;
 }
 
 // Clears ply 0 to an empty board with the given side to move, no rights,
 // no en passant, clock 0; pieces are then put on with Put.
 inline void EmptyBoard(Side side) {
-    PlyPosition& p = PositionStack[0];
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[0];
     std::memset(&p, 0, sizeof p);
     p.SideToMove = side;
 }
-inline void Put(int ply, const char* square, int piece) { SetSquare(PositionStack[ply], Sq(square), piece); }
+inline void Put(int ply, const char* square, int piece) { BoardTables& bt = *ThreadBoard; SetSquare(bt.PositionStack[ply], Sq(square), piece); }

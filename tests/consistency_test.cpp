@@ -31,19 +31,20 @@ void SetSquare(PlyPosition& p, const char* square, int piece) {
 }  // namespace
 
 TEST(PositionCheck, PlayedPositionsPassAndEachCorruptionIsCaught) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Fen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
     ASSERT_TRUE(PositionIsConsistent(0));
     // Every legal move of the root (both castlings among them) and every
     // legal reply keeps the record consistent.
     int checked = 0;
-    for (int i = 1; i <= PositionStack[0].MoveCount; ++i) {
+    for (int i = 1; i <= bt.PositionStack[0].MoveCount; ++i) {
         MakeMove(1, i);
         if (!MoveWasLegal(1)) continue;
         EXPECT_TRUE(PositionIsConsistent(1)) << i;
-        CheckerSquare[1] = AttackingSquare(1, PositionStack[1].KingSquare[Black], White);
+        bt.CheckerSquare[1] = AttackingSquare(1, bt.PositionStack[1].KingSquare[Black], White);
         GenerateMoves(1, true);
-        for (int j = 1; j <= PositionStack[1].MoveCount; ++j) {
+        for (int j = 1; j <= bt.PositionStack[1].MoveCount; ++j) {
             MakeMove(2, j);
             if (MoveWasLegal(2)) {
                 EXPECT_TRUE(PositionIsConsistent(2)) << i << " " << j;
@@ -54,8 +55,8 @@ TEST(PositionCheck, PlayedPositionsPassAndEachCorruptionIsCaught) {
     EXPECT_GT(checked, 1500);
 
     // The side to move flipped on the same record, as a threat search does.
-    PositionStack[3] = PositionStack[0];
-    PositionStack[3].SideToMove = Black;
+    bt.PositionStack[3] = bt.PositionStack[0];
+    bt.PositionStack[3].SideToMove = Black;
     EXPECT_TRUE(PositionIsConsistent(3));
 
     const std::vector<std::pair<std::string, std::function<void(PlyPosition&)>>> corruptions = {
@@ -74,60 +75,63 @@ TEST(PositionCheck, PlayedPositionsPassAndEachCorruptionIsCaught) {
         {"en-passant file", [](PlyPosition& p) { p.EpFile = 9; }},
     };
     for (const auto& [name, corrupt] : corruptions) {
-        PositionStack[3] = PositionStack[0];
-        corrupt(PositionStack[3]);
+        bt.PositionStack[3] = bt.PositionStack[0];
+        corrupt(bt.PositionStack[3]);
         EXPECT_FALSE(PositionIsConsistent(3)) << name;
     }
 }
 
 TEST(PlyRecord, SaveRestoreAndCopyCarryEveryPerPlyTable) {
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    SearchThread& st = *ThreadSearch;
     FreshTables();
     Fen("8/5k2/8/3pP3/8/8/5K2/8 w - d6 0 1");
     const int p = 5;
-    auto fill = [](int ply) {
-        PositionStack[ply] = PositionStack[0];
-        MoveList[ply][1] = Move{37, 44};
-        MoveList[ply][MoveListCapacity - 1] = Move{13, 21};
-        CheckerSquare[ply] = 17;
-        BareKing[ply] = 1;
-        RepStatus[ply] = RepDraw;
-        LastMove[ply] = LastMoveRecord{WhitePawn, 21};
-        EvalCache[ply][White] = 123;
-        EvalCache[ply][Black] = -45;
-        LeadPawnSquare[ply][White] = 37;
-        LeadPawnSquare[ply][Black] = 36;
-        VerifiedCount[ply] = 7;
+    auto fill = [&](int ply) {
+        bt.PositionStack[ply] = bt.PositionStack[0];
+        bt.MoveList[ply][1] = Move{37, 44};
+        bt.MoveList[ply][MoveListCapacity - 1] = Move{13, 21};
+        bt.CheckerSquare[ply] = 17;
+        bt.BareKing[ply] = 1;
+        bt.RepStatus[ply] = RepDraw;
+        bt.LastMove[ply] = LastMoveRecord{WhitePawn, 21};
+        et.EvalCache[ply][White] = 123;
+        et.EvalCache[ply][Black] = -45;
+        et.LeadPawnSquare[ply][White] = 37;
+        et.LeadPawnSquare[ply][Black] = 36;
+        st.VerifiedCount[ply] = 7;
     };
-    auto expectFilled = [](int ply) {
-        EXPECT_EQ(std::memcmp(PositionStack[ply].Board, PositionStack[0].Board, sizeof PositionStack[0].Board), 0);
-        EXPECT_EQ(PositionStack[ply].Board[Sq("e5")], WhitePawn);
-        EXPECT_EQ(PositionStack[ply].EpFile, PositionStack[0].EpFile);
-        EXPECT_EQ(PositionStack[ply].KeyLo, PositionStack[0].KeyLo);
-        EXPECT_EQ(PositionStack[ply].KingSquare[Black], Sq("f7"));
-        EXPECT_TRUE((MoveList[ply][1] == Move{37, 44}));
-        EXPECT_TRUE((MoveList[ply][MoveListCapacity - 1] == Move{13, 21}));
-        EXPECT_EQ(CheckerSquare[ply], 17);
-        EXPECT_EQ(BareKing[ply], 1);
-        EXPECT_EQ(RepStatus[ply], RepDraw);
-        EXPECT_EQ(LastMove[ply].MovedPiece, WhitePawn);
-        EXPECT_EQ(LastMove[ply].FromSquare, 21);
-        EXPECT_EQ(EvalCache[ply][White], 123);
-        EXPECT_EQ(EvalCache[ply][Black], -45);
-        EXPECT_EQ(LeadPawnSquare[ply][White], 37);
-        EXPECT_EQ(LeadPawnSquare[ply][Black], 36);
-        EXPECT_EQ(VerifiedCount[ply], 7);
+    auto expectFilled = [&](int ply) {
+        EXPECT_EQ(std::memcmp(bt.PositionStack[ply].Board, bt.PositionStack[0].Board, sizeof bt.PositionStack[0].Board), 0);
+        EXPECT_EQ(bt.PositionStack[ply].Board[Sq("e5")], WhitePawn);
+        EXPECT_EQ(bt.PositionStack[ply].EpFile, bt.PositionStack[0].EpFile);
+        EXPECT_EQ(bt.PositionStack[ply].KeyLo, bt.PositionStack[0].KeyLo);
+        EXPECT_EQ(bt.PositionStack[ply].KingSquare[Black], Sq("f7"));
+        EXPECT_TRUE((bt.MoveList[ply][1] == Move{37, 44}));
+        EXPECT_TRUE((bt.MoveList[ply][MoveListCapacity - 1] == Move{13, 21}));
+        EXPECT_EQ(bt.CheckerSquare[ply], 17);
+        EXPECT_EQ(bt.BareKing[ply], 1);
+        EXPECT_EQ(bt.RepStatus[ply], RepDraw);
+        EXPECT_EQ(bt.LastMove[ply].MovedPiece, WhitePawn);
+        EXPECT_EQ(bt.LastMove[ply].FromSquare, 21);
+        EXPECT_EQ(et.EvalCache[ply][White], 123);
+        EXPECT_EQ(et.EvalCache[ply][Black], -45);
+        EXPECT_EQ(et.LeadPawnSquare[ply][White], 37);
+        EXPECT_EQ(et.LeadPawnSquare[ply][Black], 36);
+        EXPECT_EQ(st.VerifiedCount[ply], 7);
     };
     fill(p);
     PlyRecord record;
     SavePly(record, p);
     // Whatever a search writes into the ply afterwards...
-    PositionStack[p] = PlyPosition{};
-    MoveList[p][1] = MoveList[p][MoveListCapacity - 1] = Move{0, 0};
-    CheckerSquare[p] = BareKing[p] = 0;
-    RepStatus[p] = RepUnknown;
-    LastMove[p] = LastMoveRecord{0, 0};
+    bt.PositionStack[p] = PlyPosition{};
+    bt.MoveList[p][1] = bt.MoveList[p][MoveListCapacity - 1] = Move{0, 0};
+    bt.CheckerSquare[p] = bt.BareKing[p] = 0;
+    bt.RepStatus[p] = RepUnknown;
+    bt.LastMove[p] = LastMoveRecord{0, 0};
     ResetEvalPly(p);
-    VerifiedCount[p] = 0;
+    st.VerifiedCount[p] = 0;
     // ...goes with the restore.
     RestorePly(record, p);
     expectFilled(p);

@@ -59,62 +59,68 @@ TEST(DriverStopRules, AfterTheDeadlineWasExtended) {
 }
 
 TEST(DriverSearch, DepthOneStillSearchesTheFirstIterationAtDepthThree) {
+    SearchThread& st = *ThreadSearch;
     FreshSearch("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     RunSearch(1);
-    EXPECT_EQ(IterationDepth, 3);
+    EXPECT_EQ(st.IterationDepth, 3);
     EXPECT_EQ(SearchState.load(), 2);
     EXPECT_EQ(SearchDeadline, 0);
-    EXPECT_GT(NodeCount, 20u);
-    EXPECT_TRUE(IsLegalIn("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", MoveText(PvTable[0][0]).substr(1)));
+    EXPECT_GT(st.NodeCount, 20u);
+    EXPECT_TRUE(IsLegalIn("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", MoveText(st.PvTable[0][0]).substr(1)));
 }
 
 TEST(DriverSearch, SingleRootMoveEndsAfterTheFirstIteration) {
+    SearchThread& st = *ThreadSearch;
     // The black king on h8 is in check from the rook on a8 and has only h7.
     const char* fen = "R6k/8/5K2/8/8/8/8/8 b - - 0 1";
     FreshSearch(fen);
     RunSearch(10);
-    EXPECT_EQ(IterationDepth, 3);
-    EXPECT_EQ(MoveText(PvTable[0][0]), " h8h7");
+    EXPECT_EQ(st.IterationDepth, 3);
+    EXPECT_EQ(MoveText(st.PvTable[0][0]), " h8h7");
 }
 
 TEST(DriverSearch, ExtendedDeadlineAndWinningMateStopsAtOnce) {
+    SearchThread& st = *ThreadSearch;
     FreshSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
     SearchState.store(1);  // the first deadline has passed
     RunSearch(10);
-    EXPECT_EQ(IterationDepth, 3);
+    EXPECT_EQ(st.IterationDepth, 3);
     EXPECT_EQ(SearchState.load(), 2);
-    EXPECT_EQ(MoveText(PvTable[0][0]), " a1a8");
+    EXPECT_EQ(MoveText(st.PvTable[0][0]), " a1a8");
 }
 
 TEST(DriverSearch, ExtendedDeadlineRunsOnWhenLosingOrLevel) {
+    SearchThread& st = *ThreadSearch;
     // Black to move is mated after either of its two moves: a losing mate
     // score never stops the driver early.
     FreshSearch("7k/1R6/8/8/7p/8/R7/7K b - - 0 1");
     SearchState.store(1);
     RunSearch(5);
-    EXPECT_EQ(IterationDepth, 5);
+    EXPECT_EQ(st.IterationDepth, 5);
     EXPECT_EQ(SearchState.load(), 2);
     // Bare kings: level, on to the depth limit.
     FreshSearch("6k1/8/8/8/8/8/8/6K1 w - - 0 1");
     SearchState.store(1);
     RunSearch(5);
-    EXPECT_EQ(IterationDepth, 5);
+    EXPECT_EQ(st.IterationDepth, 5);
 }
 
 TEST(DriverSearch, StopBeforeTheSearchStartsStillPlaysALegalMove) {
+    SearchThread& st = *ThreadSearch;
     // Row 0 of the PvTable holds a move of another position (a1a8 is not
     // even a move here): the driver still answers with a legal move.
     const char* fen = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
     FreshSearch(fen);
-    PvTable[0][0] = Move{1, 57};
+    st.PvTable[0][0] = Move{1, 57};
     SearchState.store(2);
     RunSearch(79);
-    EXPECT_TRUE(IsLegalIn(fen, MoveText(PvTable[0][0]).substr(1))) << MoveText(PvTable[0][0]);
+    EXPECT_TRUE(IsLegalIn(fen, MoveText(st.PvTable[0][0]).substr(1))) << MoveText(st.PvTable[0][0]);
 }
 
 TEST(DriverSearch, NoLegalMoveGivesTheEmptyMove) {
+    SearchThread& st = *ThreadSearch;
     const char* fen = "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1";  // black is mated
     FreshSearch(fen);
     RunSearch(3);
-    EXPECT_EQ(MoveText(PvTable[0][0]), " 0000");
+    EXPECT_EQ(MoveText(st.PvTable[0][0]), " 0000");
 }

@@ -6,10 +6,11 @@ using evaltest::EvalFen;
 using evaltest::SetupOrFail;
 
 TEST(EvalEndgame, MatingEvaluationWithFewPieces) {
+    EvalTables& et = *ThreadEval;
     // King and rook against king, black king e5 (centre 5), white king e3,
     // distance 2: 500 + 5090 - 30 - 0.
     EXPECT_EQ(EvalFen("8/8/8/4k3/8/4K3/8/R7 w - - 0 1"), 5560);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
     EXPECT_EQ(EvalFen("8/8/8/4k3/8/4K3/8/R7 b - - 0 1"), -5560);
     // Black's rook: -500 - 5090 + 6 x 2 (white king e1) + 3 x 7 + 4 (black
     // king on the edge).
@@ -24,10 +25,11 @@ TEST(EvalEndgame, MatingEvaluationWithFewPieces) {
 }
 
 TEST(EvalEndgame, TwoKnightsAndTwoRooks) {
+    EvalTables& et = *ThreadEval;
     // Two knights against a king in the corner with Black to move: a draw
     // (no dead-draw flag).
     EXPECT_EQ(EvalFen("7k/8/8/8/8/8/8/1NN1K3 b - - 0 1"), 0);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
     // White to move: the general path, 650 - 27 - 26 + 4 + 4.
     EXPECT_EQ(EvalFen("7k/8/8/8/8/8/8/1NN1K3 w - - 0 1"), 605);
 
@@ -60,12 +62,13 @@ TEST(EvalEndgame, HeavyPieceDrawishness) {
 }
 
 TEST(EvalEndgame, PawnEndings) {
+    EvalTables& et = *ThreadEval;
     // White e4, king e5, black king e7, Black to move: White wins:
     // scan 100 + 2 (e4, e5 occupied) + 700 + 18, negated.
     EXPECT_EQ(EvalFen("8/4k3/8/4K3/4P3/8/8/8 b - - 0 1"), -820);
     // White to move: the opposition is Black's: draw.
     EXPECT_EQ(EvalFen("8/4k3/8/4K3/4P3/8/8/8 w - - 0 1"), 0);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
     // Black's mirror: e5, king e4, white king e2, White to move: Black wins.
     EXPECT_EQ(EvalFen("8/8/8/4p3/4k3/8/4K3/8 w - - 0 1"), -820);
     EXPECT_EQ(EvalFen("8/8/8/4p3/4k3/8/4K3/8 b - - 0 1"), 0);
@@ -84,6 +87,7 @@ TEST(EvalEndgame, PawnEndings) {
 }
 
 TEST(EvalEndgame, PawnsWithMinors) {
+    BoardTables& bt = *ThreadBoard;
     // Dark-squared bishop and a-pawns against a king on a8 or b7: the bishop
     // cannot cover a8: draw.
     EXPECT_EQ(EvalFen("k7/8/8/8/8/P7/P7/2B1K3 w - - 0 1"), 0);
@@ -98,7 +102,7 @@ TEST(EvalEndgame, PawnsWithMinors) {
     SetupOrFail("7k/1b6/8/8/3p4/8/8/3K1N2 w - - 0 1");
     EvalScan e = CensusOfRoot();
     int value = 12345;
-    EXPECT_FALSE(RecogniseEndgame(e, 0, PositionStack[0].Material, value));
+    EXPECT_FALSE(RecogniseEndgame(e, 0, bt.PositionStack[0].Material, value));
 
     // Both sides with one bishop, each king blockading the other's pawns on
     // a colour the enemy bishop does not cover: draw.
@@ -106,5 +110,5 @@ TEST(EvalEndgame, PawnsWithMinors) {
     // White's bishop on the colour of the black king's square: no rule.
     SetupOrFail("8/3b2k1/8/1p6/6P1/8/1K1B4/8 w - - 0 1");
     e = CensusOfRoot();
-    EXPECT_FALSE(RecogniseEndgame(e, 0, PositionStack[0].Material, value));
+    EXPECT_FALSE(RecogniseEndgame(e, 0, bt.PositionStack[0].Material, value));
 }

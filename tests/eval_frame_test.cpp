@@ -13,12 +13,13 @@ const char* const StartFenBlack = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b
 }  // namespace
 
 TEST(EvalFrame, InitialPositionIsExactlyZeroForEitherSide) {
+    EvalTables& et = *ThreadEval;
     EXPECT_EQ(EvalFen(StartFen), 0);
-    EXPECT_FALSE(DeadDrawFlag);
-    EXPECT_EQ(LeadPawnSquare[0][White], 0);
-    EXPECT_EQ(LeadPawnSquare[0][Black], 0);
+    EXPECT_FALSE(et.DeadDrawFlag);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 0);
+    EXPECT_EQ(et.LeadPawnSquare[0][Black], 0);
     EXPECT_EQ(EvalFen(StartFenBlack), 0);
-    EXPECT_EQ(EvalCache[0][Black], 0);
+    EXPECT_EQ(et.EvalCache[0][Black], 0);
 
     // Each side's two bishops are shut in by their own pawns (-90 each) and
     // have the pair (65 - 3 x 8); the four bishop terms cancel.
@@ -30,48 +31,51 @@ TEST(EvalFrame, InitialPositionIsExactlyZeroForEitherSide) {
 }
 
 TEST(EvalFrame, CacheAnswersRepeatedCallsPerPlyAndSide) {
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
     // White pawns e3 and e4 against a bare king: 179, White's lead pawn e4.
     SetupOrFail("4k3/8/8/8/4P3/4P3/8/4K3 w - - 0 1");
     EXPECT_EQ(Evaluate(0), 179);
-    EXPECT_EQ(EvalCache[0][White], 179);
-    EXPECT_EQ(EvalCache[0][Black], -32000);
-    EXPECT_EQ(LeadPawnSquare[0][White], 29);
+    EXPECT_EQ(et.EvalCache[0][White], 179);
+    EXPECT_EQ(et.EvalCache[0][Black], -32000);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 29);
 
     // A cached answer touches nothing: the lead pawn stays as it was left,
     // even when the board has been changed behind the cache's back.
-    LeadPawnSquare[0][White] = 7;
-    SetSquare(PositionStack[0], 21, Empty);
+    et.LeadPawnSquare[0][White] = 7;
+    SetSquare(bt.PositionStack[0], 21, Empty);
     EXPECT_EQ(Evaluate(0), 179);
-    EXPECT_EQ(LeadPawnSquare[0][White], 7);
-    SetSquare(PositionStack[0], 21, WhitePawn);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 7);
+    SetSquare(bt.PositionStack[0], 21, WhitePawn);
 
     // The other side to move is evaluated afresh and cached separately.
-    PositionStack[0].SideToMove = Black;
+    bt.PositionStack[0].SideToMove = Black;
     EXPECT_EQ(Evaluate(0), -179);
-    EXPECT_EQ(LeadPawnSquare[0][White], 29);
-    EXPECT_EQ(EvalCache[0][Black], -179);
-    EXPECT_EQ(EvalCache[0][White], 179);
-    PositionStack[0].SideToMove = White;
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 29);
+    EXPECT_EQ(et.EvalCache[0][Black], -179);
+    EXPECT_EQ(et.EvalCache[0][White], 179);
+    bt.PositionStack[0].SideToMove = White;
     EXPECT_EQ(Evaluate(0), 179);
 
     // The stored entry is what a repeated call returns.
-    EvalCache[0][White] = 1234;
+    et.EvalCache[0][White] = 1234;
     EXPECT_EQ(Evaluate(0), 1234);
     // After the per-ply reset the position is computed again.
     ResetEvalPly(0);
-    EXPECT_EQ(LeadPawnSquare[0][White], 0);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 0);
     EXPECT_EQ(Evaluate(0), 179);
 
     // Preparing the root of a search resets ply 0's entries.
-    EvalCache[0][White] = 4321;
-    LeadPawnSquare[0][Black] = 9;
+    et.EvalCache[0][White] = 4321;
+    et.LeadPawnSquare[0][Black] = 9;
     PrepareSearchRoot();
-    EXPECT_EQ(EvalCache[0][White], -32000);
-    EXPECT_EQ(LeadPawnSquare[0][Black], 0);
+    EXPECT_EQ(et.EvalCache[0][White], -32000);
+    EXPECT_EQ(et.LeadPawnSquare[0][Black], 0);
     EXPECT_EQ(Evaluate(0), 179);
 }
 
 TEST(EvalFrame, DeadDrawsSetTheFlagAndCachedCallsClearIt) {
+    EvalTables& et = *ThreadEval;
     struct Case {
         const char* fen;
         bool dead;
@@ -88,28 +92,29 @@ TEST(EvalFrame, DeadDrawsSetTheFlagAndCachedCallsClearIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fen);
         EXPECT_EQ(EvalFen(c.fen), 0);
-        EXPECT_EQ(DeadDrawFlag, c.dead);
+        EXPECT_EQ(et.DeadDrawFlag, c.dead);
         if (c.dead) {
             // A cached answer never reports a dead draw.
             EXPECT_EQ(Evaluate(0), 0);
-            EXPECT_FALSE(DeadDrawFlag);
+            EXPECT_FALSE(et.DeadDrawFlag);
         }
     }
     // Any other evaluation clears the flag.
     EvalFen("8/8/8/4k3/8/8/8/4K3 w - - 0 1");
-    ASSERT_TRUE(DeadDrawFlag);
+    ASSERT_TRUE(et.DeadDrawFlag);
     EXPECT_EQ(EvalFen("8/8/8/4k3/8/4K3/8/R7 w - - 0 1"), 5560);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
 }
 
 TEST(EvalFrame, CannotWinClampAndLoneMinors) {
+    EvalTables& et = *ThreadEval;
     // King and bishop against king and pawn: 225 material + 2 (bishop square)
     // + 20 (a7 pawn square) - 11 (black passed pawn 15, king 4 files away -4)
     // + 38 (bishop: single colour 30 - 2 for the king on the other colour,
     // pawn-safe 4, two free diagonals 6) - 175 (lone minor) = 99 > 0; White
     // cannot win and Black has a pawn: -1.
     EXPECT_EQ(EvalFen("4k3/p7/8/8/8/8/8/2B1K3 w - - 0 1"), -1);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
     EXPECT_EQ(EvalFen("4k3/p7/8/8/8/8/8/2B1K3 b - - 0 1"), 1);
 
     // King and knight against king and bishop, the bishop shut in on h8 by
@@ -122,7 +127,7 @@ TEST(EvalFrame, CannotWinClampAndLoneMinors) {
     EXPECT_EQ(LoneMinorTerms(e), 0);
     EXPECT_EQ(CannotWinClamp(e, 37), 0);
     EXPECT_EQ(Evaluate(0), 0);
-    EXPECT_FALSE(DeadDrawFlag);
+    EXPECT_FALSE(et.DeadDrawFlag);
 
     // The clamp leaves a side that still has a pawn alone.
     SetupOrFail("6k1/8/8/4N3/3P4/8/8/6K1 w - - 0 1");
@@ -166,11 +171,12 @@ TEST(EvalFrame, MaterialTermsIncludingTheQueenRuleThatIsNoMirror) {
 
 // The searches' make move starts the child ply with empty entries.
 TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
+    BoardTables& bt = *ThreadBoard;
     SetupOrFail(StartFen);
     GenerateMoves(0, true);
-    auto entryOf = [](int from, int to) {
-        for (int n = 1; n <= PositionStack[0].MoveCount; ++n)
-            if (MoveList[0][n].From == from && MoveList[0][n].To == to) return n;
+    auto entryOf = [&](int from, int to) {
+        for (int n = 1; n <= bt.PositionStack[0].MoveCount; ++n)
+            if (bt.MoveList[0][n].From == from && bt.MoveList[0][n].To == to) return n;
         return 0;
     };
     const int e2e4 = entryOf(13, 29), b1c3 = entryOf(2, 19);
@@ -182,7 +188,7 @@ TEST(EvalFrame, MakingAMoveResetsTheChildPly) {
     const int afterNc3 = Evaluate(1);
     // The same board placed on a fresh ply gives the same score: nothing of
     // the first move's evaluation survived in ply 1.
-    evaltest::PlaceBoard(5, PositionStack[1].Board, Black);
+    evaltest::PlaceBoard(5, bt.PositionStack[1].Board, Black);
     EXPECT_EQ(afterNc3, Evaluate(5));
     EXPECT_NE(afterE4, afterNc3);
 }

@@ -41,26 +41,29 @@ inline int EvalFen(const std::string& fen) {
 
 // The census of the position at ply 0 (after SetupOrFail).
 inline EvalScan CensusOfRoot() {
+    BoardTables& bt = *ThreadBoard;
     EvalScan e{};
-    e.board = PositionStack[0].Board;
+    e.board = bt.PositionStack[0].Board;
     e.ply = 0;
-    e.sideToMove = PositionStack[0].SideToMove;
+    e.sideToMove = bt.PositionStack[0].SideToMove;
     ScanBoard(e);
     return e;
 }
 
 // Sum of the per-square terms of the position at ply 0.
 inline int ScanTermsOfRoot() {
+    BoardTables& bt = *ThreadBoard;
     EvalScan e{};
-    e.board = PositionStack[0].Board;
-    e.sideToMove = PositionStack[0].SideToMove;
+    e.board = bt.PositionStack[0].Board;
+    e.sideToMove = bt.PositionStack[0].SideToMove;
     return ScanBoard(e);
 }
 
 // Puts a board (indices 1..64) with its material on a ply and clears the
 // ply's evaluation entries, as making a move into it would.
 inline void PlaceBoard(int ply, const uint8_t board[65], Side toMove) {
-    PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[ply];
     std::memset(&p, 0, sizeof p);
     p.Material = 0;
     for (int s = 1; s <= 64; ++s) {

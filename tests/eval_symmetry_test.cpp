@@ -102,6 +102,7 @@ void RandomBoard(std::mt19937& rng, uint8_t board[65]) {
 }  // namespace
 
 TEST(EvalSymmetry, MirroredPositionsScoreAlikeOutsideTheNonMirrorRules) {
+    EvalTables& et = *ThreadEval;
     std::mt19937 rng(20240601u);
     constexpr int Positions = 3000;
     constexpr int Ply = 10, MirrorPly = 11;
@@ -118,15 +119,15 @@ TEST(EvalSymmetry, MirroredPositionsScoreAlikeOutsideTheNonMirrorRules) {
         PlaceBoard(Ply, board, toMove);
         PlaceBoard(MirrorPly, mirrored, 1 - toMove);
         const int score = Evaluate(Ply);
-        const bool dead = DeadDrawFlag;
+        const bool dead = et.DeadDrawFlag;
         const int mirrorScore = Evaluate(MirrorPly);
         ++compared;
         deadDraws += dead;
         ASSERT_EQ(score, mirrorScore) << "position " << i;
-        ASSERT_EQ(dead, DeadDrawFlag) << "position " << i;
+        ASSERT_EQ(dead, et.DeadDrawFlag) << "position " << i;
         for (Side side = White; side <= Black; ++side) {
-            const int lead = LeadPawnSquare[Ply][side];
-            const int mirrorLead = LeadPawnSquare[MirrorPly][1 - side];
+            const int lead = et.LeadPawnSquare[Ply][side];
+            const int mirrorLead = et.LeadPawnSquare[MirrorPly][1 - side];
             ASSERT_EQ(lead == 0 ? 0 : MirrorSquare(lead), mirrorLead) << "position " << i;
             marked += lead != 0;
         }
@@ -139,6 +140,8 @@ TEST(EvalSymmetry, MirroredPositionsScoreAlikeOutsideTheNonMirrorRules) {
 }
 
 TEST(EvalSymmetry, PositionsFromRandomGamesScoreLikeTheirMirrors) {
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
     // Random legal games from a few starting positions; every position met is
     // compared with its mirror, placed on a spare ply.
     const char* const starts[] = {
@@ -157,7 +160,7 @@ TEST(EvalSymmetry, PositionsFromRandomGamesScoreLikeTheirMirrors) {
             evaltest::SetupOrFail(fen);
             for (int ply = 0; ply < 60; ++ply) {
                 GenerateMoves(ply, true);
-                const int count = PositionStack[ply].MoveCount;
+                const int count = bt.PositionStack[ply].MoveCount;
                 if (count <= 0) break;
                 // Try the moves from a random entry on until one is legal.
                 const int first = std::uniform_int_distribution<int>(1, count)(rng);
@@ -167,19 +170,19 @@ TEST(EvalSymmetry, PositionsFromRandomGamesScoreLikeTheirMirrors) {
                     made = MoveWasLegal(ply + 1);
                 }
                 if (!made) break;
-                const PlyPosition& p = PositionStack[ply + 1];
-                CheckerSquare[ply + 1] = AttackingSquare(ply + 1, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+                const PlyPosition& p = bt.PositionStack[ply + 1];
+                bt.CheckerSquare[ply + 1] = AttackingSquare(ply + 1, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
                 if (!NonMirrorRule(p.Board, p.SideToMove).empty()) continue;
                 MirrorBoard(p.Board, mirrored);
                 PlaceBoard(MirrorPly, mirrored, 1 - p.SideToMove);
-                ASSERT_EQ(PositionStack[MirrorPly].Material, -p.Material);
+                ASSERT_EQ(bt.PositionStack[MirrorPly].Material, -p.Material);
                 const int score = Evaluate(ply + 1);
-                const bool dead = DeadDrawFlag;
+                const bool dead = et.DeadDrawFlag;
                 ASSERT_EQ(score, Evaluate(MirrorPly)) << fen << " game " << game << " ply " << ply + 1;
-                ASSERT_EQ(dead, DeadDrawFlag);
+                ASSERT_EQ(dead, et.DeadDrawFlag);
                 for (Side side = White; side <= Black; ++side) {
-                    const int lead = LeadPawnSquare[ply + 1][side];
-                    ASSERT_EQ(lead == 0 ? 0 : MirrorSquare(lead), LeadPawnSquare[MirrorPly][1 - side]);
+                    const int lead = et.LeadPawnSquare[ply + 1][side];
+                    ASSERT_EQ(lead == 0 ? 0 : MirrorSquare(lead), et.LeadPawnSquare[MirrorPly][1 - side]);
                 }
                 ++compared;
             }

@@ -110,6 +110,7 @@ TEST(EvalPieces, KnightOutpostNearTheKing) {
 }
 
 TEST(EvalPawns, DoubledPawns) {
+    EvalTables& et = *ThreadEval;
     // With 8 white pawns the doubled e-pawns cost 2 x (2 + 12 - 8).
     SetupOrFail("rnbqkbnr/pppppppp/8/8/8/4P3/PPPPP1PP/RNBQKBNR w KQkq - 0 1");
     EvalScan e = CensusOfRoot();
@@ -123,11 +124,11 @@ TEST(EvalPawns, DoubledPawns) {
     e = CensusOfRoot();
     // Passed 18, taken back by the king on e8; doubled -24.
     EXPECT_EQ(PawnStage(e, White), -24);
-    EXPECT_EQ(LeadPawnSquare[0][White], 29);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 29);
     // 200 + 0 (e3, blocked) + 3 (e4) - 24.
     EXPECT_EQ(Evaluate(0), 179);
-    EXPECT_EQ(LeadPawnSquare[0][White], 29);
-    EXPECT_EQ(LeadPawnSquare[0][Black], 0);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 29);
+    EXPECT_EQ(et.LeadPawnSquare[0][Black], 0);
 }
 
 TEST(EvalPawns, PassedPawns) {
@@ -185,19 +186,20 @@ TEST(EvalPawns, PassedPawns) {
 }
 
 TEST(EvalPawns, UnstoppablePawnAndRace) {
+    EvalTables& et = *ThreadEval;
     // Ke1 and a5 against a bare king on h8: outside the pawn's square.
     // 100 - 14 (a5 on the edge file) + 14 - 4 + 24 + 700.
     EXPECT_EQ(EvalFen("7k/8/8/P7/8/8/8/4K3 w - - 0 1"), 820);
-    EXPECT_EQ(LeadPawnSquare[0][White], 33);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 33);
     EXPECT_EQ(EvalFen("7k/8/8/P7/8/8/8/4K3 b - - 0 1"), -820);
     // With the black king on d6 it is caught: no mark.
     EXPECT_EQ(EvalFen("8/8/3k4/P7/8/8/8/4K3 w - - 0 1"), 86 + 6 - 4 + 24);
-    EXPECT_EQ(LeadPawnSquare[0][White], 33);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 33);
 
     // Both sides marked, a6 (a = 6) against h3 (b = 6): nothing added.
     EXPECT_EQ(EvalFen("6k1/8/P7/8/8/7p/8/1K6 w - - 0 1"), 0);
-    EXPECT_EQ(LeadPawnSquare[0][White], 41);
-    EXPECT_EQ(LeadPawnSquare[0][Black], 24);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 41);
+    EXPECT_EQ(et.LeadPawnSquare[0][Black], 24);
     EXPECT_EQ(EvalFen("6k1/8/P7/8/8/7p/8/1K6 b - - 0 1"), 0);
 
     // a5 (a = 5) against h3 (b = 6): with White to move a becomes 6 and
@@ -205,8 +207,8 @@ TEST(EvalPawns, UnstoppablePawnAndRace) {
     // Scan -14 + 10, White's pawn 24, Black's 52.
     EXPECT_EQ(EvalFen("6k1/8/8/P7/8/7p/8/1K6 w - - 0 1"), -4 + 24 - 52);
     EXPECT_EQ(EvalFen("6k1/8/8/P7/8/7p/8/1K6 b - - 0 1"), -(-4 + 24 - 52 - 700));
-    EXPECT_EQ(LeadPawnSquare[0][White], 33);
-    EXPECT_EQ(LeadPawnSquare[0][Black], 24);
+    EXPECT_EQ(et.LeadPawnSquare[0][White], 33);
+    EXPECT_EQ(et.LeadPawnSquare[0][Black], 24);
 }
 
 TEST(EvalPawns, UnstoppableTestAgainstAKnightIsNoMirror) {

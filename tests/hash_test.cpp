@@ -20,6 +20,7 @@ TEST(HashTable, EntryCountsForHashSizes) {
 }
 
 TEST(HashTable, ResizeClearAndMatch) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     ResizeHashTable(2);
     EXPECT_EQ(EntryCount, 139810u);
@@ -33,7 +34,7 @@ TEST(HashTable, ResizeClearAndMatch) {
         EXPECT_EQ(code, -32768);
     }
     PrepareRoot();
-    const PlyPosition& p = PositionStack[0];
+    const PlyPosition& p = bt.PositionStack[0];
     EXPECT_EQ(HashSlot(0), (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount);
     HashEntry& e = HashTable[HashSlot(0)];
     e.CheckKey = p.KeyHi;
@@ -50,14 +51,15 @@ TEST(HashTable, ResizeClearAndMatch) {
 }
 
 TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     PrepareRoot();
     MakeMove(1, FindMove(0, Sq("g1"), Sq("f3")));
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 32000);
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -32000);
     HashEntry& e = HashTable[HashSlot(1)];
-    e.CheckKey = PositionStack[1].KeyHi;
-    e.CheckCode = static_cast<int16_t>(PositionStack[1].StateCode);
+    e.CheckKey = bt.PositionStack[1].KeyHi;
+    e.CheckCode = static_cast<int16_t>(bt.PositionStack[1].StateCode);
     e.StoredDepth = 4;
     e.LowerBound = -40;
     e.UpperBound = 25;
@@ -72,8 +74,8 @@ TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
     PrepareRoot();
     int ply = 0;
     for (auto [from, to] : {std::pair{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}}) {
-        const PlyPosition& p = PositionStack[ply];
-        CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+        const PlyPosition& p = bt.PositionStack[ply];
+        bt.CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
         GenerateMoves(ply, true);
         MakeMove(ply + 1, FindMove(ply, Sq(from), Sq(to)));
         ++ply;
@@ -102,9 +104,10 @@ TEST(HashTable, HashOptionLogsTheEntryCount) {
 }
 
 TEST(HashTable, SlotIsTheKeysRemainderForEverySizeAndKey) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     const uint32_t keys[] = {0u, 1u, 69904u, 69905u, 69906u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
-    PlyPosition& p = PositionStack[5];
+    PlyPosition& p = bt.PositionStack[5];
     p.SideToMove = White;
     uint32_t state = 12345;
     for (int megabytes : {1, 2, 3, 7, 13}) {

@@ -25,7 +25,8 @@ void Play(int from, int toByte) {
 // Material, keys, king squares, square sets and state code recomputed from
 // the board.
 void ExpectConsistent(int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     int material = 0;
     uint32_t lo = 0, hi = 0;
     uint64_t pieceSquares[13] = {}, sideSquares[2] = {};
@@ -56,11 +57,12 @@ void ExpectConsistent(int ply) {
 }  // namespace
 
 TEST(MakeMove, KingSideCastlingMovesTheRookAndClearsBothRights) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Fen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 3 1");
-    const PlyPosition before = PositionStack[0];
+    const PlyPosition before = bt.PositionStack[0];
     Play(Sq("e1"), Sq("g1"));
-    const PlyPosition& p = PositionStack[1];
+    const PlyPosition& p = bt.PositionStack[1];
     EXPECT_EQ(p.Board[Sq("g1")], WhiteKing);
     EXPECT_EQ(p.Board[Sq("f1")], WhiteRook);
     EXPECT_EQ(p.Board[Sq("h1")], Empty);
@@ -77,25 +79,26 @@ TEST(MakeMove, KingSideCastlingMovesTheRookAndClearsBothRights) {
     k = Xor(Xor(Xor(Xor(k, Sq("e1"), WhiteKing), Sq("g1"), WhiteKing), Sq("h1"), WhiteRook), Sq("f1"), WhiteRook);
     EXPECT_EQ(p.KeyLo, k.Lo);
     EXPECT_EQ(p.KeyHi, k.Hi);
-    EXPECT_EQ(LastMove[1].MovedPiece, WhiteKing);
-    EXPECT_EQ(LastMove[1].FromSquare, Sq("e1"));
+    EXPECT_EQ(bt.LastMove[1].MovedPiece, WhiteKing);
+    EXPECT_EQ(bt.LastMove[1].FromSquare, Sq("e1"));
     ExpectConsistent(1);
 
     // Black queen-side: rook a8 to d8.
     Fen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1");
     Play(Sq("e8"), Sq("c8"));
-    EXPECT_EQ(PositionStack[1].Board[Sq("d8")], BlackRook);
-    EXPECT_EQ(PositionStack[1].Board[Sq("a8")], Empty);
-    EXPECT_EQ(PositionStack[1].KingSquare[Black], Sq("c8"));
+    EXPECT_EQ(bt.PositionStack[1].Board[Sq("d8")], BlackRook);
+    EXPECT_EQ(bt.PositionStack[1].Board[Sq("a8")], Empty);
+    EXPECT_EQ(bt.PositionStack[1].KingSquare[Black], Sq("c8"));
     ExpectConsistent(1);
 }
 
 TEST(MakeMove, PromotionsAndCapturesOnRookSquares) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Fen("1r2k3/P7/8/8/8/8/8/4K3 w - - 9 1");
-    const PlyPosition before = PositionStack[0];
+    const PlyPosition before = bt.PositionStack[0];
     Play(Sq("a7"), 101);  // a8 queen
-    const PlyPosition& p = PositionStack[1];
+    const PlyPosition& p = bt.PositionStack[1];
     EXPECT_EQ(p.Board[Sq("a8")], WhiteQueen);
     EXPECT_EQ(p.Board[Sq("a7")], Empty);
     EXPECT_EQ(p.Material, before.Material + 875);
@@ -103,41 +106,42 @@ TEST(MakeMove, PromotionsAndCapturesOnRookSquares) {
     KeyPair k = Xor(Xor(KeyPair{before.KeyLo, before.KeyHi}, Sq("a7"), WhitePawn), Sq("a8"), WhiteQueen);
     EXPECT_EQ(p.KeyLo, k.Lo);
     EXPECT_EQ(p.KeyHi, k.Hi);
-    EXPECT_EQ(LastMove[1].MovedPiece, WhitePawn);
-    EXPECT_EQ(RepStatus[1], 0);
+    EXPECT_EQ(bt.LastMove[1].MovedPiece, WhitePawn);
+    EXPECT_EQ(bt.RepStatus[1], 0);
 
     // b7 takes the rook on a8 and becomes a knight: the rook's value leaves
     // the material and black loses its queen-side right.
     Fen("r3k3/1P6/8/8/8/8/8/4K3 w q - 0 1");
-    const int material = PositionStack[0].Material;
+    const int material = bt.PositionStack[0].Material;
     Play(Sq("b7"), 71);
-    EXPECT_EQ(PositionStack[1].Board[Sq("a8")], WhiteKnight);
-    EXPECT_EQ(PositionStack[1].Material, material - 100 + 325 + 500);
-    EXPECT_EQ(PositionStack[1].CastleRights[2], 0);
+    EXPECT_EQ(bt.PositionStack[1].Board[Sq("a8")], WhiteKnight);
+    EXPECT_EQ(bt.PositionStack[1].Material, material - 100 + 325 + 500);
+    EXPECT_EQ(bt.PositionStack[1].CastleRights[2], 0);
     ExpectConsistent(1);
 
     // A bishop taking the rook on h8 clears black's king-side right.
     Fen("4k2r/8/8/8/8/8/1B6/4K3 w k - 0 1");
     Play(Sq("b2"), Sq("h8"));
-    EXPECT_EQ(PositionStack[1].CastleRights[3], 0);
-    EXPECT_EQ(PositionStack[1].HalfmoveClock, 0);
+    EXPECT_EQ(bt.PositionStack[1].CastleRights[3], 0);
+    EXPECT_EQ(bt.PositionStack[1].HalfmoveClock, 0);
     ExpectConsistent(1);
 }
 
 TEST(MakeMove, DoubleStepsAndEnPassant) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Fen("4k3/8/8/8/3p4/8/4P3/4K3 w - - 0 1");
     Play(Sq("e2"), Sq("e4"));
-    EXPECT_EQ(PositionStack[1].EpFile, 5);
-    EXPECT_EQ(PositionStack[1].StateCode, 5 + 144);
+    EXPECT_EQ(bt.PositionStack[1].EpFile, 5);
+    EXPECT_EQ(bt.PositionStack[1].StateCode, 5 + 144);
     Fen("4k3/8/8/8/8/3p4/4P3/4K3 w - - 0 1");  // the black pawn is on d3, not d4
     Play(Sq("e2"), Sq("e4"));
-    EXPECT_EQ(PositionStack[1].EpFile, 0);
+    EXPECT_EQ(bt.PositionStack[1].EpFile, 0);
 
     Fen("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1");
-    const PlyPosition before = PositionStack[0];
+    const PlyPosition before = bt.PositionStack[0];
     Play(Sq("e5"), Sq("d6"));
-    const PlyPosition& p = PositionStack[1];
+    const PlyPosition& p = bt.PositionStack[1];
     EXPECT_EQ(p.Board[Sq("d5")], Empty);
     EXPECT_EQ(p.Board[Sq("d6")], WhitePawn);
     EXPECT_EQ(p.Material, before.Material + 100);
@@ -149,29 +153,31 @@ TEST(MakeMove, DoubleStepsAndEnPassant) {
 }
 
 TEST(MakeMove, RepStatusFollowsTheClock) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Fen("4k3/8/8/8/8/8/8/4K2N w - - 4 1");
     Play(Sq("h1"), Sq("g3"));  // clock 5 at ply 1
-    EXPECT_EQ(PositionStack[1].HalfmoveClock, 5);
-    EXPECT_EQ(RepStatus[1], 0);
+    EXPECT_EQ(bt.PositionStack[1].HalfmoveClock, 5);
+    EXPECT_EQ(bt.RepStatus[1], 0);
     // The same move made at plies 2 and 4: clock 5 gives 0 at ply 2, -1 at ply 4.
     for (int ply : {2, 4}) {
-        PositionStack[ply - 1] = PositionStack[0];
-        for (int n = 1; n <= PositionStack[0].MoveCount; ++n) MoveList[ply - 1][n] = MoveList[0][n];
+        bt.PositionStack[ply - 1] = bt.PositionStack[0];
+        for (int n = 1; n <= bt.PositionStack[0].MoveCount; ++n) bt.MoveList[ply - 1][n] = bt.MoveList[0][n];
         MakeMove(ply, FindMove(0, Sq("h1"), Sq("g3")));
     }
-    EXPECT_EQ(RepStatus[2], 0);
-    EXPECT_EQ(RepStatus[4], -1);
+    EXPECT_EQ(bt.RepStatus[2], 0);
+    EXPECT_EQ(bt.RepStatus[4], -1);
     Fen("4k3/8/8/8/8/8/8/4K2N w - - 7 1");
     Play(Sq("h1"), Sq("g3"));
-    EXPECT_EQ(RepStatus[1], -1);  // clock 8
+    EXPECT_EQ(bt.RepStatus[1], -1);  // clock 8
     Fen("4k3/8/8/8/8/8/8/4K2N w - - 100 1");
     Play(Sq("h1"), Sq("g3"));
-    EXPECT_EQ(PositionStack[1].HalfmoveClock, 101);
-    EXPECT_EQ(RepStatus[1], 1);
+    EXPECT_EQ(bt.PositionStack[1].HalfmoveClock, 101);
+    EXPECT_EQ(bt.RepStatus[1], 1);
 }
 
 TEST(MakeMove, RandomGamesKeepEveryDerivedFieldConsistent) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     std::mt19937 random(12345);
     const char* starts[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
@@ -180,11 +186,11 @@ TEST(MakeMove, RandomGamesKeepEveryDerivedFieldConsistent) {
     for (int game = 0; game < 30; ++game) {
         Fen(starts[game % 3]);
         for (int ply = 0; ply < 80; ++ply) {
-            const PlyPosition& p = PositionStack[ply];
-            CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+            const PlyPosition& p = bt.PositionStack[ply];
+            bt.CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
             GenerateMoves(ply, true);
             // Try the moves from a random start until a legal one is found.
-            const int count = PositionStack[ply].MoveCount;
+            const int count = bt.PositionStack[ply].MoveCount;
             bool moved = false;
             const int first = count > 0 ? static_cast<int>(random() % count) : 0;
             for (int i = 0; i < count && !moved; ++i) {

@@ -5,6 +5,7 @@
 
 #include "board/board.h"
 #include "search/control.h"
+#include "search/tables.h"
 #include "uci/reader.h"
 
 TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
@@ -17,7 +18,8 @@ TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
 
 namespace {
 double BudgetMs(const std::string& line, Side side) {
-    PositionStack[0].SideToMove = side;
+    BoardTables& bt = *ThreadBoard;
+    bt.PositionStack[0].SideToMove = side;
     AllocateTime(ReadGoLimits(line));
     return TimeBudget * MillisecondsPerDay;
 }
@@ -62,7 +64,8 @@ TEST(Reader, MoveOverheadIsReservedForEveryMoveStillToPlay) {
 }
 
 TEST(Reader, GoLinesWithoutALimitSearchUntilStop) {
-    PositionStack[0].SideToMove = White;
+    BoardTables& bt = *ThreadBoard;
+    bt.PositionStack[0].SideToMove = White;
     EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go")));
     EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go foo bar")));
     EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go infinite")));
@@ -129,9 +132,10 @@ TEST(Reader, SmallClocksAreBoundedByTheHardLimit) {
 }
 
 TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
+    SearchThread& st = *ThreadSearch;
     ResetControlState();
     SearchState.store(0);
-    IterationDepth = 5;
+    st.IterationDepth = 5;
     SearchStartTime = CurrentTime() - 100 / MillisecondsPerDay;
     TimeBudget = 50 / MillisecondsPerDay;
     SearchDeadline = SearchStartTime + TimeBudget;
@@ -140,7 +144,7 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     EXPECT_FALSE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 0);
     // With a root move: the first overrun extends to twice the budget...
-    RootMoveReady.store(1);
+    st.RootMoveReady.store(1);
     EXPECT_FALSE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 1);
     EXPECT_NEAR((SearchDeadline - SearchStartTime) * MillisecondsPerDay, 100.0, 1e-6);
@@ -149,7 +153,7 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     EXPECT_EQ(SearchState.load(), 2);
     // Depth 3 and below are never cut by the budget...
     SearchState.store(0);
-    IterationDepth = 3;
+    st.IterationDepth = 3;
     EXPECT_FALSE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 0);
     // ...but they are by the end of the clock.
@@ -160,8 +164,8 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     HardDeadline = hard;
     SearchState.store(0);
     // Past the end of the clock the search stops even without a root move.
-    IterationDepth = 4;
-    RootMoveReady.store(0);
+    st.IterationDepth = 4;
+    st.RootMoveReady.store(0);
     HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
     EXPECT_TRUE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 2);

@@ -6,14 +6,15 @@
 #include "search_test_util.h"
 
 TEST(SearchStore, MatesWithinTheDepthAreFinalAndSetTheMateKiller) {
+    SearchThread& st = *ThreadSearch;
     FreshSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
     const uint32_t slot = HashSlot(0);
-    PvTable[0][0] = MoveFromText(0, "a1a8");
+    st.PvTable[0][0] = MoveFromText(0, "a1a8");
     StoreNode(slot, 0, 3, 29999, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
     EXPECT_EQ(int(HashTable[slot].StoredDepth), 79);
     EXPECT_EQ(int(HashTable[slot].LowerBound), 29999);
     EXPECT_EQ(int(HashTable[slot].UpperBound), 29999);  // every move searched: exact
-    EXPECT_EQ(MoveText(MateKiller[0][White]), " a1a8");
+    EXPECT_EQ(MoveText(st.MateKiller[0][White]), " a1a8");
     // A mate further away than the depth searched holds only when it cut off.
     StoreNode(slot, 0, 3, 29991, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
     EXPECT_EQ(int(HashTable[slot].StoredDepth), 3);
@@ -28,39 +29,42 @@ TEST(SearchStore, MatesWithinTheDepthAreFinalAndSetTheMateKiller) {
 }
 
 TEST(SearchStore, BestMoveChangesKeepThePreviousOne) {
+    SearchThread& st = *ThreadSearch;
     FreshSearch("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     const uint32_t slot = HashSlot(0);
-    PvTable[0][0] = MoveFromText(0, "e2e4");
+    st.PvTable[0][0] = MoveFromText(0, "e2e4");
     StoreNode(slot, 0, 3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
-    PvTable[0][0] = MoveFromText(0, "d2d4");
+    st.PvTable[0][0] = MoveFromText(0, "d2d4");
     StoreNode(slot, 0, 3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
     EXPECT_EQ(MoveText(HashTable[slot].BestMove), " d2d4");
     EXPECT_EQ(MoveText(HashTable[slot].PreviousBest), " e2e4");
 }
 
 TEST(SearchStore, KillersFillOnceInAlphaBetaAndShiftInPvSearch) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     FreshSearch("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     const uint32_t slot = HashSlot(0);
-    RepStatus[1] = RepNone;
+    bt.RepStatus[1] = RepNone;
     auto cutWith = [&](const char* text, bool pv) {
-        PvTable[0][0] = MoveFromText(0, text);
+        st.PvTable[0][0] = MoveFromText(0, text);
         StoreNode(slot, 0, 3, 50, 0, 1, -ScoreInfinity, ScoreInfinity, 20, 3, false, pv);
     };
     cutWith("e2e4", false);
     cutWith("d2d4", false);
     cutWith("c2c4", false);
-    EXPECT_EQ(MoveText(KillerMoves[0][0][White]), " e2e4");
-    EXPECT_EQ(MoveText(KillerMoves[1][0][White]), " d2d4");
+    EXPECT_EQ(MoveText(st.KillerMoves[0][0][White]), " e2e4");
+    EXPECT_EQ(MoveText(st.KillerMoves[1][0][White]), " d2d4");
     // A zero-window cut-off outside a threat search leaves the history alone.
-    EXPECT_EQ(HistoryTable[12][28], 0);
+    EXPECT_EQ(st.HistoryTable[12][28], 0);
     cutWith("c2c4", true);
     cutWith("g1f3", true);
-    EXPECT_EQ(MoveText(KillerMoves[0][0][White]), " g1f3");
-    EXPECT_EQ(MoveText(KillerMoves[1][0][White]), " c2c4");
+    EXPECT_EQ(MoveText(st.KillerMoves[0][0][White]), " g1f3");
+    EXPECT_EQ(MoveText(st.KillerMoves[1][0][White]), " c2c4");
     // The principal-variation store raises the history by the stored depth.
-    EXPECT_EQ(HistoryTable[11][27], 3);
+    EXPECT_EQ(st.HistoryTable[11][27], 3);
     // An open window in AlphaBeta does too.
-    PvTable[0][0] = MoveFromText(0, "b1c3");
+    st.PvTable[0][0] = MoveFromText(0, "b1c3");
     StoreNode(slot, 0, 5, 50, 0, 100, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
-    EXPECT_EQ(HistoryTable[2][19], 5);
+    EXPECT_EQ(st.HistoryTable[2][19], 5);
 }

@@ -20,6 +20,7 @@
 // The state of a freshly started engine with the position of the FEN in ply
 // 0, ready to search: no clock, no node limit, output silenced.
 inline void FreshSearch(const std::string& fen) {
+    SearchThread& st = *ThreadSearch;
     OutputSilenced = true;
     ResetEngineState();
     if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
@@ -27,47 +28,51 @@ inline void FreshSearch(const std::string& fen) {
     constexpr double never = std::numeric_limits<double>::infinity();
     EngineRunning.store(1);
     SearchState.store(0);
-    RootMoveReady.store(0);
+    st.RootMoveReady.store(0);
     SearchStartTime = CurrentTime();
     TimeBudget = SearchDeadline = HardDeadline = never;
     NodeLimit = 0;
     FixedMoveTime = false;
-    NodeCount = 0;
-    IterationDepth = 3;
-    SelDepth = 0;
+    st.NodeCount = 0;
+    st.IterationDepth = 3;
+    st.SelDepth = 0;
 }
 
 // Position in the ply's (already generated) list of the move with this text, or 0.
 inline int ListEntry(int ply, const std::string& text) {
-    for (int j = 1; j <= PositionStack[ply].MoveCount; ++j)
-        if (MoveText(MoveList[ply][j]) == " " + text) return j;
+    BoardTables& bt = *ThreadBoard;
+    for (int j = 1; j <= bt.PositionStack[ply].MoveCount; ++j)
+        if (MoveText(bt.MoveList[ply][j]) == " " + text) return j;
     return 0;
 }
 
 // The move with this text in the ply's position (generated afresh).
 inline Move MoveFromText(int ply, const std::string& text) {
+    BoardTables& bt = *ThreadBoard;
     GenerateSearchMoves(ply, true);
     const int j = ListEntry(ply, text);
     if (j == 0) throw std::runtime_error("no move " + text);
-    return MoveList[ply][j];
+    return bt.MoveList[ply][j];
 }
 
 // Plays a move from ply into ply + 1 as the searches do, check square included.
 inline void PlayText(int ply, const std::string& text) {
+    BoardTables& bt = *ThreadBoard;
     GenerateSearchMoves(ply, true);
     const int j = ListEntry(ply, text);
     if (j == 0) throw std::runtime_error("no move " + text);
     SearchMakeMove(ply + 1, j);
-    const int side = PositionStack[ply + 1].SideToMove;
-    CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side);
+    const int side = bt.PositionStack[ply + 1].SideToMove;
+    bt.CheckerSquare[ply + 1] = AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[side], 1 - side);
 }
 
 // Whether a move text is a legal move of the FEN's position.
 inline bool IsLegalIn(const std::string& fen, const std::string& text) {
+    BoardTables& bt = *ThreadBoard;
     if (EntryCount == 0) InitEngineTables();  // the keys and the table the set-up needs
     if (!SetupFen(fen)) return false;
-    for (int j = 1; j <= PositionStack[0].MoveCount; ++j) {
-        const Move m = MoveList[0][j];
+    for (int j = 1; j <= bt.PositionStack[0].MoveCount; ++j) {
+        const Move m = bt.MoveList[0][j];
         if (MoveText(m) == " " + text) return LegalLineLength(&m, 1) == 1;
     }
     return false;

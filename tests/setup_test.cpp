@@ -17,7 +17,7 @@ void Position(const std::string& line) {
     SetPosition(lower, line);
 }
 
-const PlyPosition& Root() { return PositionStack[0]; }
+const PlyPosition& Root() { BoardTables& bt = *ThreadBoard; return bt.PositionStack[0]; }
 
 // Everything a searchable position needs: one king each, no pawn on a back
 // rank, the side not to move not in check, rights backed by king and rook,
@@ -86,6 +86,7 @@ TEST(Setup, StartposMovesAndEnPassant) {
 }
 
 TEST(Setup, CastlingMovesTheRookAndClearsTheRights) {
+    BoardTables& bt = *ThreadBoard;
     FreshTables();
     Position("position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1");
     EXPECT_EQ(Root().Board[Sq("g1")], WhiteKing);
@@ -95,8 +96,8 @@ TEST(Setup, CastlingMovesTheRookAndClearsTheRights) {
     EXPECT_EQ(Root().CastleRights[1], 0);
     EXPECT_EQ(Root().CastleRights[2], 1);
     EXPECT_EQ(Root().HalfmoveClock, 5);
-    EXPECT_EQ(GameHistory[5].MovedPiece, WhiteKing);
-    EXPECT_EQ(GameHistory[5].FromSquare, Sq("e1"));
+    EXPECT_EQ(bt.GameHistory[5].MovedPiece, WhiteKing);
+    EXPECT_EQ(bt.GameHistory[5].FromSquare, Sq("e1"));
     Position("position startpos moves d2d4 d7d5 b1c3 b8c6 c1f4 c8f5 d1d2 d8d7 e1c1");
     EXPECT_EQ(Root().Board[Sq("c1")], WhiteKing);
     EXPECT_EQ(Root().Board[Sq("d1")], WhiteRook);
@@ -219,59 +220,60 @@ TEST(Setup, UnplayableLinesKeepThePreviousPosition) {
 }
 
 TEST(Setup, ContinuationPlaysOnlyTheNewMovesAndShiftsTheTables) {
+    SearchThread& st = *ThreadSearch;
     FreshTables();
     Position("position startpos moves e2e4");
     for (int k = 0; k < MaxPly; ++k) {
-        KillerMoves[0][k][0] = Move{static_cast<uint8_t>(k), 1};
-        KillerMoves[1][k][1] = Move{static_cast<uint8_t>(k), 2};
-        MateKiller[k][0] = Move{static_cast<uint8_t>(k), 3};
+        st.KillerMoves[0][k][0] = Move{static_cast<uint8_t>(k), 1};
+        st.KillerMoves[1][k][1] = Move{static_cast<uint8_t>(k), 2};
+        st.MateKiller[k][0] = Move{static_cast<uint8_t>(k), 3};
     }
     // Row 0 holds a principal variation of six moves.
     const Move pv[6] = {{53, 37}, {7, 22}, {58, 43}, {2, 19}, {62, 35}, {6, 27}};
-    for (int k = 0; k < PvSlots; ++k) PvTable[0][k] = Move{0, 0};
-    for (int k = 0; k < 6; ++k) PvTable[0][k] = pv[k];
-    HistoryTable[Sq("e7")][Sq("e5")] = 77;
-    HistoryTable[Sq("g1")][Sq("f3")] = 55;
+    for (int k = 0; k < PvSlots; ++k) st.PvTable[0][k] = Move{0, 0};
+    for (int k = 0; k < 6; ++k) st.PvTable[0][k] = pv[k];
+    st.HistoryTable[Sq("e7")][Sq("e5")] = 77;
+    st.HistoryTable[Sq("g1")][Sq("f3")] = 55;
 
     Position("position startpos moves e2e4 e7e5");
     EXPECT_EQ(Root().Board[Sq("e5")], BlackPawn);
     EXPECT_EQ(Root().Board[Sq("e4")], WhitePawn);  // e2e4 was not played twice
     EXPECT_EQ(Root().SideToMove, White);
-    EXPECT_EQ(HistoryTable[Sq("e7")][Sq("e5")], 0);
-    EXPECT_EQ(HistoryTable[Sq("g1")][Sq("f3")], 55);
-    EXPECT_EQ(KillerMoves[0][0][0].From, 2);
-    EXPECT_EQ(KillerMoves[1][5][1].From, 7);
-    EXPECT_EQ(MateKiller[10][0].From, 12);
-    EXPECT_TRUE(IsEmptyMove(KillerMoves[0][MaxPly - 1][0]));
-    EXPECT_TRUE(IsEmptyMove(KillerMoves[0][MaxPly - 4][0]));
-    EXPECT_EQ(KillerMoves[0][MaxPly - 5][0].From, MaxPly - 3);
+    EXPECT_EQ(st.HistoryTable[Sq("e7")][Sq("e5")], 0);
+    EXPECT_EQ(st.HistoryTable[Sq("g1")][Sq("f3")], 55);
+    EXPECT_EQ(st.KillerMoves[0][0][0].From, 2);
+    EXPECT_EQ(st.KillerMoves[1][5][1].From, 7);
+    EXPECT_EQ(st.MateKiller[10][0].From, 12);
+    EXPECT_TRUE(IsEmptyMove(st.KillerMoves[0][MaxPly - 1][0]));
+    EXPECT_TRUE(IsEmptyMove(st.KillerMoves[0][MaxPly - 4][0]));
+    EXPECT_EQ(st.KillerMoves[0][MaxPly - 5][0].From, MaxPly - 3);
     // Row 0 moved two plies; row r holds the moved line from its position r on.
-    EXPECT_EQ(PvTable[0][0], pv[2]);
-    EXPECT_EQ(PvTable[0][3], pv[5]);
-    EXPECT_TRUE(IsEmptyMove(PvTable[0][4]));
-    EXPECT_EQ(PvTable[1][0], pv[3]);
-    EXPECT_EQ(PvTable[1][2], pv[5]);
-    EXPECT_TRUE(IsEmptyMove(PvTable[1][3]));
-    EXPECT_EQ(PvTable[3][0], pv[5]);
+    EXPECT_EQ(st.PvTable[0][0], pv[2]);
+    EXPECT_EQ(st.PvTable[0][3], pv[5]);
+    EXPECT_TRUE(IsEmptyMove(st.PvTable[0][4]));
+    EXPECT_EQ(st.PvTable[1][0], pv[3]);
+    EXPECT_EQ(st.PvTable[1][2], pv[5]);
+    EXPECT_TRUE(IsEmptyMove(st.PvTable[1][3]));
+    EXPECT_EQ(st.PvTable[3][0], pv[5]);
 
     // The same line again: the continuation path, no move, tables still shift.
     Position("position startpos moves e2e4 e7e5");
     EXPECT_EQ(Root().Board[Sq("e5")], BlackPawn);
-    EXPECT_EQ(KillerMoves[0][0][0].From, 4);
-    EXPECT_EQ(PvTable[0][0], pv[4]);
+    EXPECT_EQ(st.KillerMoves[0][0][0].From, 4);
+    EXPECT_EQ(st.PvTable[0][0], pv[4]);
 
     // After "position startpos", "position startpos moves d2d4" continues too.
     Position("position startpos");
     Position("position startpos moves d2d4");
     EXPECT_EQ(Root().Board[Sq("d4")], WhitePawn);
-    EXPECT_EQ(KillerMoves[0][0][0].From, 6);
+    EXPECT_EQ(st.KillerMoves[0][0][0].From, 6);
 
     // A FEN line never continues: its capital letters are not in the lower-cased text.
     Position("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
     Position("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves e2e4 e8d7");
     EXPECT_EQ(Root().Board[Sq("e4")], WhitePawn);
     EXPECT_EQ(Root().Board[Sq("d7")], BlackKing);
-    EXPECT_EQ(KillerMoves[0][0][0].From, 6);
+    EXPECT_EQ(st.KillerMoves[0][0][0].From, 6);
     ExpectPlayable();
 }
 

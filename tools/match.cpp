@@ -76,20 +76,22 @@ long long NowMs() {
 // Legal moves of the ply-0 position as text, in generation order, by the
 // engine's own legality test (the mover's king not attacked, no castling out of check).
 std::vector<std::string> LegalMoves() {
+    BoardTables& bt = *ThreadBoard;
     std::vector<std::string> moves;
-    for (int n = 1; n <= PositionStack[0].MoveCount; ++n) {
+    for (int n = 1; n <= bt.PositionStack[0].MoveCount; ++n) {
         MakeMove(1, n);
         if (!MoveWasLegal(1)) continue;
-        moves.push_back(MoveText(MoveList[0][n]).substr(1));
+        moves.push_back(MoveText(bt.MoveList[0][n]).substr(1));
     }
     return moves;
 }
 
 // Neither side can mate: bare kings, or one minor piece against a bare king.
 bool BareMaterial() {
+    BoardTables& bt = *ThreadBoard;
     int minors = 0, others = 0;
     for (int sq = 1; sq <= 64; ++sq) {
-        int p = PositionStack[0].Board[sq];
+        int p = bt.PositionStack[0].Board[sq];
         if (p == Empty || p == WhiteKing || p == BlackKing) continue;
         if (p == WhiteKnight || p == WhiteBishop || p == BlackKnight || p == BlackBishop) ++minors;
         else ++others;
@@ -127,6 +129,7 @@ struct MatchSettings {
 
 GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineConfig configs[2], int whiteEngine,
                     const std::string& opening, const MatchSettings& settings, Tally& tally, std::mt19937& rng) {
+    BoardTables& bt = *ThreadBoard;
     std::string moves = opening;
     std::vector<std::string> seen;  // positions so far, for threefold repetition
     long long clock[2] = {static_cast<long long>(settings.BaseSeconds * 1000),
@@ -141,16 +144,16 @@ GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineConfi
         std::string position = "position startpos" + (moves.empty() ? std::string() : " moves " + moves);
         LastPositionLine.clear();  // always the set-up path
         SetPosition(position, position);
-        const Side side = PositionStack[0].SideToMove;
+        const Side side = bt.PositionStack[0].SideToMove;
         std::vector<std::string> legal = LegalMoves();
         if (legal.empty()) {
-            if (CheckerSquare[0] != 0) return {side == White ? Outcome::BlackWins : Outcome::WhiteWins, "mate"};
+            if (bt.CheckerSquare[0] != 0) return {side == White ? Outcome::BlackWins : Outcome::WhiteWins, "mate"};
             return {Outcome::Draw, "stalemate"};
         }
-        if (PositionStack[0].HalfmoveClock >= 100) return {Outcome::Draw, "fifty moves"};
+        if (bt.PositionStack[0].HalfmoveClock >= 100) return {Outcome::Draw, "fifty moves"};
         if (BareMaterial()) return {Outcome::Draw, "bare material"};
-        std::string key = std::to_string(PositionStack[0].KeyLo) + ":" + std::to_string(PositionStack[0].KeyHi) + ":" +
-                          std::to_string(PositionStack[0].StateCode);
+        std::string key = std::to_string(bt.PositionStack[0].KeyLo) + ":" + std::to_string(bt.PositionStack[0].KeyHi) + ":" +
+                          std::to_string(bt.PositionStack[0].StateCode);
         int repeats = 0;
         for (const auto& k : seen) repeats += k == key;
         if (repeats >= 2) return {Outcome::Draw, "threefold repetition"};

@@ -54,7 +54,8 @@ inline bool Holds(uint64_t set, int sq) { return sq != 0 && ((set >> (sq - 1)) &
 // the square sets first rule out, at a glance, a side that has no piece on
 // any line or square from which it could attack the target.
 uint8_t AttackingSquare(int ply, int target, Side side) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     assert(SquareSetsMatch(p));
     const uint8_t* board = p.Board;
     const uint64_t* pieces = p.PieceSquares + PieceOf(side, Pawn) - 1;  // pieces[1] pawns .. pieces[6] king

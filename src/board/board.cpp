@@ -4,13 +4,6 @@
 
 #include <cstring>
 
-PlyPosition PositionStack[MaxPly];
-Move MoveList[MaxPly][MoveListCapacity];
-uint8_t CheckerSquare[MaxPly];
-uint8_t BareKing[MaxPly];
-int8_t RepStatus[MaxPly];
-LastMoveRecord LastMove[MaxPly];
-GameHistoryRecord GameHistory[HistoryRecords];
 KeyPair ZobristKeys[65][13];
 uint32_t SideKey[2];
 
@@ -38,7 +31,8 @@ void InitZobristKeys() {
 }
 
 void SetStartPosition() {
-    PlyPosition& p = PositionStack[0];
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[0];
     std::memcpy(p.Board, StartBoard, sizeof p.Board);
     ComputeSquareSets(p);
     p.SideToMove = White;
@@ -67,13 +61,14 @@ bool SquareSetsMatch(const PlyPosition& p) {
 }
 
 void ClearPositionState() {
-    std::memset(PositionStack, 0, sizeof PositionStack);
-    std::memset(MoveList, 0, sizeof MoveList);
-    std::memset(CheckerSquare, 0, sizeof CheckerSquare);
-    std::memset(BareKing, 0, sizeof BareKing);
-    std::memset(RepStatus, 0, sizeof RepStatus);
-    std::memset(static_cast<void*>(LastMove), 0, sizeof LastMove);
-    std::memset(static_cast<void*>(GameHistory), 0, sizeof GameHistory);
+    BoardTables& bt = *ThreadBoard;
+    std::memset(bt.PositionStack, 0, sizeof bt.PositionStack);
+    std::memset(bt.MoveList, 0, sizeof bt.MoveList);
+    std::memset(bt.CheckerSquare, 0, sizeof bt.CheckerSquare);
+    std::memset(bt.BareKing, 0, sizeof bt.BareKing);
+    std::memset(bt.RepStatus, 0, sizeof bt.RepStatus);
+    std::memset(static_cast<void*>(bt.LastMove), 0, sizeof bt.LastMove);
+    std::memset(static_cast<void*>(bt.GameHistory), 0, sizeof bt.GameHistory);
     SetStartPosition();
 }
 

@@ -126,17 +126,6 @@ struct BoardTables {
 // all start on the main search thread's tables.
 extern thread_local BoardTables* ThreadBoard;
 
-extern PlyPosition PositionStack[MaxPly];
-extern Move MoveList[MaxPly][MoveListCapacity];  // entries numbered from 1
-extern uint8_t CheckerSquare[MaxPly];
-extern uint8_t BareKing[MaxPly];
-// Per ply, what is known about a draw by repetition or by the fifty-move
-// count (values of RepetitionStatus): set by MakeMove from the clock,
-// settled by IsRepetition when it has to look.
-extern int8_t RepStatus[MaxPly];
-extern LastMoveRecord LastMove[MaxPly];
-extern GameHistoryRecord GameHistory[HistoryRecords];
-
 // Zobrist keys per square 1..64 and piece code 1..12, kept as two halves.
 struct KeyPair {
     uint32_t Lo;
@@ -352,7 +341,8 @@ bool PositionIsConsistent(int ply);
 // leads to: exact for ordinary moves, captures and promotions; castling's
 // rook and the pawn taken en passant are left out.
 inline uint32_t KeyLoAfter(int ply, Move m) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     const int to = DestinationOf(m.To), piece = p.Board[m.From];
     const int promoted = PromotedPiece(m.To);
     uint32_t key = p.KeyLo ^ ZobristKeys[m.From][piece].Lo ^ ZobristKeys[to][promoted != 0 ? promoted : piece].Lo;

@@ -4,8 +4,9 @@
 #include "board/board.h"
 
 bool PositionIsConsistent(int ply) {
+    BoardTables& bt = *ThreadBoard;
     if (ply < 0 || ply >= MaxPly) return false;
-    const PlyPosition& p = PositionStack[ply];
+    const PlyPosition& p = bt.PositionStack[ply];
     if (p.Board[0] != Empty) return false;
     if (p.SideToMove != White && p.SideToMove != Black) return false;
     if (p.EpFile < 0 || p.EpFile > 8) return false;

@@ -2,12 +2,13 @@
 #include "board/board.h"
 
 bool MoveWasLegal(int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     const Side mover = 1 - p.SideToMove;
     if (AttackingSquare(ply, p.KingSquare[mover], p.SideToMove) != 0) return false;
     // Castling out of check: the king moved two squares from a checked position.
-    const LastMoveRecord& last = LastMove[ply];
-    if (CheckerSquare[ply - 1] != 0 && last.MovedPiece == PieceOf(mover, King)) {
+    const LastMoveRecord& last = bt.LastMove[ply];
+    if (bt.CheckerSquare[ply - 1] != 0 && last.MovedPiece == PieceOf(mover, King)) {
         const int to = p.KingSquare[mover];
         if (to - last.FromSquare == 2 || last.FromSquare - to == 2) return false;
     }

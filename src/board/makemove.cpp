@@ -16,21 +16,22 @@ inline void Toggle(PlyPosition& p, int square, int piece) {
 }  // namespace
 
 void MakeMove(int ply, int entry) {
-    BareKing[ply] = 0;
+    BoardTables& bt = *ThreadBoard;
+    bt.BareKing[ply] = 0;
 
-    const PlyPosition& parent = PositionStack[ply - 1];
-    PlyPosition& p = PositionStack[ply];
+    const PlyPosition& parent = bt.PositionStack[ply - 1];
+    PlyPosition& p = bt.PositionStack[ply];
     std::memcpy(&p, &parent, sizeof p);
 
     p.HalfmoveClock += 1;
     p.EpFile = 0;
 
-    const Move move = MoveList[ply - 1][entry];
+    const Move move = bt.MoveList[ply - 1][entry];
     const int f = move.From;
     const int b = move.To;
     const Side s = p.SideToMove;
     const int piece = p.Board[f];
-    LastMove[ply] = LastMoveRecord{static_cast<uint8_t>(piece), static_cast<uint8_t>(f)};
+    bt.LastMove[ply] = LastMoveRecord{static_cast<uint8_t>(piece), static_cast<uint8_t>(f)};
 
     const int t = DestinationOf(b);
     const int promoted = PromotedPiece(b);
@@ -105,7 +106,7 @@ void MakeMove(int ply, int entry) {
     p.SideToMove = 1 - s;
     p.StateCode = ComputeStateCode(p);
 
-    if (p.HalfmoveClock > 100) RepStatus[ply] = RepDraw;
-    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) RepStatus[ply] = RepUnknown;
-    else RepStatus[ply] = RepNone;
+    if (p.HalfmoveClock > 100) bt.RepStatus[ply] = RepDraw;
+    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) bt.RepStatus[ply] = RepUnknown;
+    else bt.RepStatus[ply] = RepNone;
 }

@@ -65,7 +65,8 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
 }
 
 [[gnu::always_inline]] inline void PawnMoves(Generation& g, int f) {
-    const PlyPosition& p = PositionStack[g.Ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[g.Ply];
     const bool white = g.Us == White;
     // A pawn on its own last rank has no square in front; such a pawn never
     // stands on a set-up board, but the board is not trusted blindly.
@@ -93,7 +94,7 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     // En passant: EpFile names the file of the pawn that just made a double
     // step beside this one.
     if (p.EpFile > 0 && RankOf[t] == (white ? 6 : 3) &&
-        (g.Ply == 0 || p.SideToMove != PositionStack[g.Ply - 1].SideToMove)) {
+        (g.Ply == 0 || p.SideToMove != bt.PositionStack[g.Ply - 1].SideToMove)) {
         if (p.EpFile == FileOf[t] + 1) Add(g, f, t + 1);
         else if (p.EpFile == FileOf[t] - 1) Add(g, f, t - 1);
     }
@@ -154,7 +155,8 @@ template <int direction>
 }
 
 [[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
-    const PlyPosition& p = PositionStack[g.Ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[g.Ply];
     for (int i = 0; i < 8; ++i) {
         const int t = KingTargets[f][i];
         if (t == 0) break;
@@ -234,17 +236,18 @@ inline uint64_t MayCapture(const PlyPosition& p, Side us) {
 }  // namespace
 
 void GenerateMoves(int ply, bool fullList) {
-    PlyPosition& p = PositionStack[ply];
-    BareKing[ply] = 1;
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[ply];
+    bt.BareKing[ply] = 1;
     p.MoveCount = 0;
 
     Generation g{};
     g.Ply = ply;
     g.Us = p.SideToMove;
     g.EnemyKing = PieceOf(1 - g.Us, King);
-    g.Checker = CheckerSquare[ply];
+    g.Checker = bt.CheckerSquare[ply];
     g.Board = p.Board;
-    g.List = MoveList[ply];
+    g.List = bt.MoveList[ply];
     g.Count = 0;
     g.KingCaptured = false;
 
@@ -288,5 +291,5 @@ void GenerateMoves(int ply, bool fullList) {
     }
     p.MoveCount = g.Count;
     // Only the king among the pieces visited.
-    BareKing[ply] = (visited & ~p.PieceSquares[6 * g.Us + 6]) == 0 ? 1 : 0;
+    bt.BareKing[ply] = (visited & ~p.PieceSquares[6 * g.Us + 6]) == 0 ? 1 : 0;
 }

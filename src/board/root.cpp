@@ -3,7 +3,8 @@
 #include "board/board.h"
 
 void PrepareRoot() {
-    PlyPosition& p = PositionStack[0];
+    BoardTables& bt = *ThreadBoard;
+    PlyPosition& p = bt.PositionStack[0];
 
     p.Material = 0;
     p.KeyLo = 0;
@@ -23,11 +24,11 @@ void PrepareRoot() {
     int k = p.HalfmoveClock;
     if (k < 0) k = 0;
     if (k > HistoryRecords - 1) k = HistoryRecords - 1;
-    GameHistory[k].KeyLo = p.KeyLo;
-    GameHistory[k].KeyHi = p.KeyHi;
-    GameHistory[k].Side = p.SideToMove;
-    LastMove[0] = LastMoveRecord{GameHistory[k].MovedPiece, GameHistory[k].FromSquare};
+    bt.GameHistory[k].KeyLo = p.KeyLo;
+    bt.GameHistory[k].KeyHi = p.KeyHi;
+    bt.GameHistory[k].Side = p.SideToMove;
+    bt.LastMove[0] = LastMoveRecord{bt.GameHistory[k].MovedPiece, bt.GameHistory[k].FromSquare};
 
-    CheckerSquare[0] = AttackingSquare(0, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+    bt.CheckerSquare[0] = AttackingSquare(0, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
     GenerateMoves(0, true);
 }

@@ -10,7 +10,8 @@ namespace {
 
 // Forgets every game-history record: a fresh set-up knows no earlier position.
 void ClearGameHistory() {
-    for (GameHistoryRecord& h : GameHistory) h = GameHistoryRecord{0, 0, 0, 0, -1};
+    BoardTables& bt = *ThreadBoard;
+    for (GameHistoryRecord& h : bt.GameHistory) h = GameHistoryRecord{0, 0, 0, 0, -1};
 }
 
 std::vector<std::string> SplitFields(const std::string& text) {
@@ -135,6 +136,7 @@ int ReadClock(const std::string& field) {
 
 // SetupFen with the failed check in why.
 bool TrySetupFen(const std::string& fen, std::string& why) {
+    BoardTables& bt = *ThreadBoard;
     const std::vector<std::string> fields = SplitFields(fen);
     if (fields.empty()) {
         why = "the FEN is empty";
@@ -142,7 +144,7 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
     }
     // The candidate is built and checked in ply 1, which only the searches
     // use; ply 0 changes only when the whole FEN is accepted.
-    PlyPosition& p = PositionStack[1];
+    PlyPosition& p = bt.PositionStack[1];
     std::memset(&p, 0, sizeof p);
     if (!ReadPlacement(fields[0], p)) {
         why = "the piece placement runs off the board";
@@ -170,7 +172,7 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
     p.KingSquare[Black] = kingSquare[Black];
     p.MoveCount = -1;
 
-    PositionStack[0] = p;
+    bt.PositionStack[0] = p;
     ClearGameHistory();
     PrepareRoot();
     return true;
@@ -188,8 +190,9 @@ void SetupStart() {
 // and must not leave the mover's king attacked. promotion is 'n', 'b', 'r',
 // 'q' or 0.
 bool PlayMove(int from, int to, char promotion) {
+    BoardTables& bt = *ThreadBoard;
     PrepareRoot();
-    PlyPosition& root = PositionStack[0];
+    PlyPosition& root = bt.PositionStack[0];
     const Side s = root.SideToMove;
     const int piece = root.Board[from];
 
@@ -202,7 +205,7 @@ bool PlayMove(int from, int to, char promotion) {
     }
     int entry = 0;
     for (int n = 1; n <= root.MoveCount; ++n) {
-        if (MoveList[0][n].From == from && MoveList[0][n].To == toByte) {
+        if (bt.MoveList[0][n].From == from && bt.MoveList[0][n].To == toByte) {
             entry = n;
             break;
         }
@@ -211,15 +214,15 @@ bool PlayMove(int from, int to, char promotion) {
     MakeMove(1, entry);
     if (!MoveWasLegal(1)) return false;
 
-    const PlyPosition& next = PositionStack[1];
+    const PlyPosition& next = bt.PositionStack[1];
     int clock = next.HalfmoveClock;
     if (clock > HistoryRecords - 1) {
         // The history keeps the latest 101 positions: the oldest goes.
-        std::memmove(&GameHistory[0], &GameHistory[1], sizeof(GameHistoryRecord) * (HistoryRecords - 1));
+        std::memmove(&bt.GameHistory[0], &bt.GameHistory[1], sizeof(GameHistoryRecord) * (HistoryRecords - 1));
         clock = HistoryRecords - 1;
     }
-    GameHistory[clock].MovedPiece = static_cast<uint8_t>(piece);
-    GameHistory[clock].FromSquare = static_cast<uint8_t>(from);
+    bt.GameHistory[clock].MovedPiece = static_cast<uint8_t>(piece);
+    bt.GameHistory[clock].FromSquare = static_cast<uint8_t>(from);
 
     std::memcpy(root.Board, next.Board, sizeof root.Board);
     std::memcpy(root.PieceSquares, next.PieceSquares, sizeof root.PieceSquares);

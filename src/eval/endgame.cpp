@@ -159,6 +159,7 @@ bool FewPieces(const EvalScan& e, int material, bool& deadDraw, int& value) {
 }  // namespace
 
 bool RecogniseEndgame(const EvalScan& e, int scanScore, int material, int& value) {
+    EvalTables& et = *ThreadEval;
     const int pawns = e.count[WhitePawn] + e.count[BlackPawn];
     const int minors = MinorCount(e, White) + MinorCount(e, Black);
     const int heavies = HeavyCount(e, White) + HeavyCount(e, Black);
@@ -173,7 +174,7 @@ bool RecogniseEndgame(const EvalScan& e, int scanScore, int material, int& value
 
     bool deadDraw = false;
     if (FewPieces(e, material, deadDraw, value)) {
-        DeadDrawFlag = deadDraw;
+        et.DeadDrawFlag = deadDraw;
         return true;
     }
     return false;

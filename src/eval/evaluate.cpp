@@ -10,14 +10,11 @@
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
 
-int32_t EvalCache[MaxPly][2];
-uint8_t LeadPawnSquare[MaxPly][2];
-bool DeadDrawFlag;
-
 void ClearEvalCaches() {
-    std::memset(EvalCache, 0, sizeof EvalCache);
-    std::memset(LeadPawnSquare, 0, sizeof LeadPawnSquare);
-    DeadDrawFlag = false;
+    EvalTables& et = *ThreadEval;
+    std::memset(et.EvalCache, 0, sizeof et.EvalCache);
+    std::memset(et.LeadPawnSquare, 0, sizeof et.LeadPawnSquare);
+    et.DeadDrawFlag = false;
 }
 
 namespace {
@@ -102,8 +99,9 @@ namespace {
 
 // Stores the White-view value as the side to move's score and returns it.
 int Finish(int ply, Side side, int whiteView) {
+    EvalTables& et = *ThreadEval;
     const int score = side == Black ? -whiteView : whiteView;
-    EvalCache[ply][side] = score;
+    et.EvalCache[ply][side] = score;
     return score;
 }
 
@@ -168,13 +166,15 @@ int CannotWinClamp(const EvalScan& e, int score) {
 // the stages in their own files): the side of each stage call is then a
 // constant, and the census stays in registers and on this frame.
 [[gnu::flatten]] int Evaluate(int ply) {
-    DeadDrawFlag = false;
-    const PlyPosition& position = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    et.DeadDrawFlag = false;
+    const PlyPosition& position = bt.PositionStack[ply];
     const Side side = position.SideToMove;
-    if (EvalCache[ply][side] > EvalNotComputed) return EvalCache[ply][side];
+    if (et.EvalCache[ply][side] > EvalNotComputed) return et.EvalCache[ply][side];
 
-    LeadPawnSquare[ply][White] = 0;
-    LeadPawnSquare[ply][Black] = 0;
+    et.LeadPawnSquare[ply][White] = 0;
+    et.LeadPawnSquare[ply][Black] = 0;
 
     EvalScan e;
     ClearCensus(e);

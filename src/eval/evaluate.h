@@ -19,12 +19,6 @@ struct EvalTables {
 // The calling thread's evaluation state (defined, like ThreadBoard, by the
 // search floor that owns the threads).
 extern thread_local EvalTables* ThreadEval;
-// Last result of Evaluate per ply and side to move; EvalNotComputed or below = none.
-extern int32_t EvalCache[MaxPly][2];
-// Per ply and side: a square holding a pawn the searches should look at, or 0.
-extern uint8_t LeadPawnSquare[MaxPly][2];
-// True after an Evaluate call that recognised a position nobody can win.
-extern bool DeadDrawFlag;
 
 // Static score of the position at ply, from the side to move's point of view.
 int Evaluate(int ply);
@@ -34,8 +28,9 @@ void ClearEvalCaches();
 
 // Marks both cache entries of a ply as not computed and clears its lead pawns.
 inline void ResetEvalPly(int ply) {
-    EvalCache[ply][0] = EvalNotComputed;
-    EvalCache[ply][1] = EvalNotComputed;
-    LeadPawnSquare[ply][0] = 0;
-    LeadPawnSquare[ply][1] = 0;
+    EvalTables& et = *ThreadEval;
+    et.EvalCache[ply][0] = EvalNotComputed;
+    et.EvalCache[ply][1] = EvalNotComputed;
+    et.LeadPawnSquare[ply][0] = 0;
+    et.LeadPawnSquare[ply][1] = 0;
 }

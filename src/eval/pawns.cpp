@@ -72,6 +72,7 @@ bool PawnUnstoppable(const EvalScan& e, Side side, int p, int f) {
 }  // namespace
 
 int PawnStage(EvalScan& e, Side side) {
+    EvalTables& et = *ThreadEval;
     const uint8_t* board = e.board;
     const Side enemy = 1 - side;
     const int sign = side == White ? 1 : -1;
@@ -104,7 +105,7 @@ int PawnStage(EvalScan& e, Side side) {
                 const int d = std::abs(FileOf[ownKing] - f);
                 if (d > 1) score -= d;
             }
-            LeadPawnSquare[e.ply][side] = static_cast<uint8_t>(p);
+            et.LeadPawnSquare[e.ply][side] = static_cast<uint8_t>(p);
         }
 
         // Doubled pawns.
@@ -151,10 +152,11 @@ int PawnStage(EvalScan& e, Side side) {
 }
 
 int PassedPawnRace(const EvalScan& e) {
+    EvalTables& et = *ThreadEval;
     const int whiteFile = e.passerFile[White], blackFile = e.passerFile[Black];
     if (whiteFile == 0 && blackFile == 0) return 0;
-    if (whiteFile != 0) LeadPawnSquare[e.ply][White] = e.frontPawn[White][whiteFile];
-    if (blackFile != 0) LeadPawnSquare[e.ply][Black] = e.frontPawn[Black][blackFile];
+    if (whiteFile != 0) et.LeadPawnSquare[e.ply][White] = e.frontPawn[White][whiteFile];
+    if (blackFile != 0) et.LeadPawnSquare[e.ply][Black] = e.frontPawn[Black][blackFile];
     if (blackFile == 0) return 700;
     if (whiteFile == 0) return -700;
 

@@ -22,51 +22,56 @@ namespace {
 
 // Whether the node at the horizon earns one more ply.
 bool HorizonExtends(int ply) {
-    const PlyPosition& pos = PositionStack[ply];
-    if (ply < IterationDepth + 1) {
-        const LastMoveRecord last = LastMove[ply];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    const PlyPosition& pos = bt.PositionStack[ply];
+    if (ply < st.IterationDepth + 1) {
+        const LastMoveRecord last = bt.LastMove[ply];
         // A pawn reaching its seventh rank or promoting.
         if ((last.MovedPiece == WhitePawn && last.FromSquare > 40) || (last.MovedPiece == BlackPawn && last.FromSquare < 25))
             return true;
         // A recapture: material changed with the last move and is back to what it was two plies up.
-        if (ply > 1 && pos.Material != PositionStack[ply - 1].Material && pos.Material == PositionStack[ply - 2].Material)
+        if (ply > 1 && pos.Material != bt.PositionStack[ply - 1].Material && pos.Material == bt.PositionStack[ply - 2].Material)
             return true;
     }
-    if (CheckerSquare[ply] != 0) return true;
-    if (ply >= 1 && PositionStack[ply - 1].MoveCount == 1) return true;  // a single forced reply
+    if (bt.CheckerSquare[ply] != 0) return true;
+    if (ply >= 1 && bt.PositionStack[ply - 1].MoveCount == 1) return true;  // a single forced reply
     return pos.HalfmoveClock > 98;
 }
 
 // Whether a move made into ply + 1 brings a piece back to a square it left
 // during the reversible part of the line or of the game: a repetition risk.
 bool ReturnsToLeftSquare(int ply, Move move) {
-    const PlyPosition& pos = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int to = move.To;
     const int piece = pos.Board[move.From];
     for (int v = ply; v >= 0; --v) {
-        if (v != ply && PositionStack[v].HalfmoveClock <= 0) break;
-        if (LastMove[v].FromSquare == to && LastMove[v].MovedPiece == piece) return true;
+        if (v != ply && bt.PositionStack[v].HalfmoveClock <= 0) break;
+        if (bt.LastMove[v].FromSquare == to && bt.LastMove[v].MovedPiece == piece) return true;
     }
     if (pos.HalfmoveClock > ply) {
-        const int newest = std::min(PositionStack[0].HalfmoveClock, HistoryRecords - 1);
+        const int newest = std::min(bt.PositionStack[0].HalfmoveClock, HistoryRecords - 1);
         for (int k = newest; k >= 1; --k)
-            if (GameHistory[k].FromSquare == to && GameHistory[k].MovedPiece == piece) return true;
+            if (bt.GameHistory[k].FromSquare == to && bt.GameHistory[k].MovedPiece == piece) return true;
     }
     return false;
 }
 
 // Root info line for a score that the table decided at ply 0.
 void TableDecidedRoot(int ply, int score) {
+    SearchThread& st = *ThreadSearch;
     if (ply != 0) return;
-    RootMoveReady.store(1);
+    st.RootMoveReady.store(1);
     SendRootInfoLine(score);
 }
 
 // Whether no move of the ply's list captures.
 bool NoMoveCaptures(int ply) {
-    const PlyPosition& pos = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& pos = bt.PositionStack[ply];
     for (int j = 1; j <= pos.MoveCount; ++j)
-        if (pos.Board[DestinationOf(MoveList[ply][j].To)] != 0) return false;
+        if (pos.Board[DestinationOf(bt.MoveList[ply][j].To)] != 0) return false;
     return true;
 }
 
@@ -94,24 +99,27 @@ struct NodeState {
 // and fills the table entry. Returns true when its score decides the node.
 template <bool Pv>
 bool DeepenFirst(NodeState& n, int& score) {
+    BoardTables& bt = *ThreadBoard;
     const int ply = n.ply;
     score = (Pv && n.limit - ply > 4) ? PvSearch(ply, n.limit - 2, n.alpha, n.beta, true)
                                       : AlphaBeta(ply, n.limit - 2, n.alpha, n.beta, true);
     // Even when "stop" cut the reduced search short, the list it leaves at
     // this ply belongs to this position (or is marked not generated), so the
     // node goes on as usual and unwinds after its first move.
-    return score > MateBound || score < -MateBound || PositionStack[ply].MoveCount == 0;
+    return score > MateBound || score < -MateBound || bt.PositionStack[ply].MoveCount == 0;
 }
 
 // Check extension at the last ply, when checks have recurred in the line (or
 // a lone king was on the board before).
 bool CheckExtends(const NodeState& n) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
     if (!(n.limit == ply + 1 && n.alpha < MateBound && n.beta > -MateBound && n.inCheck && ply > 0 &&
-          ply < ExtensionPlyLimit && ply < IterationDepth + 1))
+          ply < ExtensionPlyLimit && ply < st.IterationDepth + 1))
         return false;
     for (int k = 0; k < ply; ++k)
-        if (BareKing[k] || (CheckerSquare[k] != 0 && PositionStack[k].SideToMove == n.side)) return true;
+        if (bt.BareKing[k] || (bt.CheckerSquare[k] != 0 && bt.PositionStack[k].SideToMove == n.side)) return true;
     return false;
 }
 
@@ -120,16 +128,18 @@ bool CheckExtends(const NodeState& n) {
 // pawn's suggestion and the picker's first stage.
 template <bool Pv>
 void SetUpNode(NodeState& n) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& pos = bt.PositionStack[ply];
     n.best = n.lower;
-    if (ply == 0 && RootMoveReady.load() == 0) n.alpha = n.best = n.lower = -ScoreInfinity;
+    if (ply == 0 && st.RootMoveReady.load() == 0) n.alpha = n.best = n.lower = -ScoreInfinity;
     n.childLimit = n.limit;
     // A mate the table proves caps the depth the children need.
     if (n.best > MateBound && TableMateDepth(n.best) < n.limit - ply) n.childLimit = ply + TableMateDepth(n.best);
 
     // A quiet piece move from the table is not trusted to keep a positive score.
-    const Move tableMove = PvTable[ply][0];
+    const Move tableMove = st.PvTable[ply][0];
     const int piece = pos.Board[tableMove.From];
     if (n.best > 0 && piece > WhitePawn && piece != BlackPawn && tableMove.To >= 1 && tableMove.To <= 64 &&
         pos.Board[tableMove.To] == Empty && pos.HalfmoveClock > 1) {
@@ -140,7 +150,7 @@ void SetUpNode(NodeState& n) {
 
     n.picker.Suggested = LeadPawnStep(ply);
     if constexpr (Pv) {
-        const bool rootOrdered = ply == 0 && RootMoveReady.load() != 0 && VerifiedCount[0] >= pos.MoveCount;
+        const bool rootOrdered = ply == 0 && st.RootMoveReady.load() != 0 && st.VerifiedCount[0] >= pos.MoveCount;
         n.picker.Stage = rootOrdered ? StageRootOrdering : StagePreviousBest;
     } else {
         const bool ahead = n.side == White ? pos.Material > 1000 : pos.Material < -1000;
@@ -152,11 +162,13 @@ void SetUpNode(NodeState& n) {
 // The lone-king rules. Returns true when they decide the node (score);
 // otherwise a lone king's node has its score capped.
 bool LoneKingDecides(NodeState& n, int& score) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    PlyPosition& pos = PositionStack[ply];
+    PlyPosition& pos = bt.PositionStack[ply];
     if (n.inCheck || ply < 1 || pos.MoveCount <= 0 || n.threatChild) return false;
     score = 0;
-    if (BareKing[ply]) {
+    if (bt.BareKing[ply]) {
         // A lone king never wins.
         if (n.beta - n.alpha > 1 && n.alpha >= 0) return true;
         const int e = Evaluate(ply);
@@ -165,12 +177,12 @@ bool LoneKingDecides(NodeState& n, int& score) {
             return true;
         }
         if (n.beta - n.alpha > 1 && e + 3000 < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
-            --NodeCount;
+            --st.NodeCount;
             score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
             return true;
         }
         CapLoneKing(n.upper, n.beta);
-    } else if (BareKing[ply - 1] && Evaluate(ply) == 0) {
+    } else if (bt.BareKing[ply - 1] && Evaluate(ply) == 0) {
         pos.MoveCount = 0;
         return true;
     }
@@ -186,24 +198,28 @@ void DropMove(NodeState& n) {
 // Lazy legality: the move just made is tested only while the list holds
 // moves not yet proven legal. Returns false (and drops it) when illegal.
 bool KeepLegalMove(NodeState& n, Move move) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    if (VerifiedCount[ply] >= PositionStack[ply].MoveCount) return true;
+    if (st.VerifiedCount[ply] >= bt.PositionStack[ply].MoveCount) return true;
     if (MadeMoveIsIllegal(ply, move)) {
         DropMove(n);
         return false;
     }
-    if (VerifiedCount[ply] < n.i) VerifiedCount[ply] = n.i;
+    if (st.VerifiedCount[ply] < n.i) st.VerifiedCount[ply] = n.i;
     return true;
 }
 
 // The extension of one move: a check, or a winning mating drive against a
 // lone king, at the last ply.
 int MoveExtension(const NodeState& n, bool givesCheck) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    if (!(ply < ExtensionPlyLimit && n.childLimit == ply + 1 && !BareKing[ply] && (ply == 0 || !n.threatChild)))
+    if (!(ply < ExtensionPlyLimit && n.childLimit == ply + 1 && !bt.BareKing[ply] && (ply == 0 || !n.threatChild)))
         return 0;
     if (givesCheck) return 1;
-    if (RootMoveReady.load() != 0 && ply >= 1 && BareKing[ply - 1] && n.alpha < MateBound && n.beta > MateBound) {
+    if (st.RootMoveReady.load() != 0 && ply >= 1 && bt.BareKing[ply - 1] && n.alpha < MateBound && n.beta > MateBound) {
         const int childView = -Evaluate(ply + 1);
         if (childView > 5000 && childView > Evaluate(ply)) return 1;
     }
@@ -215,18 +231,21 @@ int MoveExtension(const NodeState& n, bool givesCheck) {
 // pawn moves, table bounds that make it interesting, the mate killer, or a
 // repetition risk when losing.
 bool IsSpecialMove(const NodeState& n, Move move, bool mark, int ext, bool givesCheck) {
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    const PlyPosition& pos = PositionStack[ply];
-    const PlyPosition& child = PositionStack[ply + 1];
-    const int lead = LeadPawnSquare[ply][n.side];
+    const PlyPosition& pos = bt.PositionStack[ply];
+    const PlyPosition& child = bt.PositionStack[ply + 1];
+    const int lead = et.LeadPawnSquare[ply][n.side];
     const int childLimit = n.childLimit;
     const bool special =
-        mark || n.i == 1 || ext == 1 || n.best < -MateBound || n.inCheck || givesCheck || BareKing[ply] ||
+        mark || n.i == 1 || ext == 1 || n.best < -MateBound || n.inCheck || givesCheck || bt.BareKing[ply] ||
         (lead != 0 && move.From == lead) || (n.limit - ply > 5 && std::abs(child.Material - pos.Material) > 200) ||
         ChildBound(ply + 1, childLimit, BoundKind::Lower) >= n.best ||
         ChildBound(ply + 1, childLimit, BoundKind::Upper) <= n.alpha ||
         (ply + 3 < childLimit && ChildBound(ply + 1, childLimit - 2, BoundKind::Lower) >= n.beta) ||
-        move == MateKiller[ply][n.side];
+        move == st.MateKiller[ply][n.side];
     return special || (n.best < 0 && child.HalfmoveClock > 2 && ReturnsToLeftSquare(ply, move));
 }
 
@@ -238,48 +257,52 @@ constexpr int ThreatSearchDue = 31000;  // passed the quiescence probe: the thre
 // The selectivity step for a move that is not special: a quiescence probe
 // against a margin, then a threat search in which this side moves again.
 int SelectiveVerdict(NodeState& n, int searchLimit) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    const PlyPosition& pos = PositionStack[ply];
-    const PlyPosition& child = PositionStack[ply + 1];
+    const PlyPosition& pos = bt.PositionStack[ply];
+    const PlyPosition& child = bt.PositionStack[ply + 1];
     const int best = n.best, limit = n.limit;
     int verdict = ThreatSearchDue;
     const bool notRecapture =
-        ply == 0 || child.Material == pos.Material || child.Material != PositionStack[ply - 1].Material;
-    if (n.alpha < MateBound && (ply == 0 || CheckerSquare[ply - 1] == 0) && limit - ply > 1 && limit - ply < 6 &&
+        ply == 0 || child.Material == pos.Material || child.Material != bt.PositionStack[ply - 1].Material;
+    if (n.alpha < MateBound && (ply == 0 || bt.CheckerSquare[ply - 1] == 0) && limit - ply > 1 && limit - ply < 6 &&
         notRecapture) {
         // Quiescence probe against a margin that grows with the depth left.
         const int t = best - 20 - 18 * (1 << (limit - ply));
         const int q = -Quiesce(ply + 1, -t - 1, -t);
-        if (ply == 0 && q < -MateBound) RootScores[n.i] = q;
+        if (ply == 0 && q < -MateBound) st.RootScores[n.i] = q;
         verdict = q > best + 100 ? SearchInFull : q > t ? ThreatSearchDue : NotSearched;
     }
     if (verdict != ThreatSearchDue || verdict <= best) return verdict;
     if (-Evaluate(ply + 1) > best) return SearchInFull;
-    if (best > 0 && (BareKing[ply] || BareKing[ply + 1]) && Evaluate(ply + 1) == 0) return NotSearched;
+    if (best > 0 && (bt.BareKing[ply] || bt.BareKing[ply + 1]) && Evaluate(ply + 1) == 0) return NotSearched;
     if (ply >= searchLimit - 2) return verdict;
     // Threat search: this side moves again; if even that cannot beat best,
     // the move is not worth a full search.
-    PositionStack[ply + 1].SideToMove = n.side;
+    bt.PositionStack[ply + 1].SideToMove = n.side;
     const int threatLimit = searchLimit - ply <= 6 ? searchLimit - 2 : searchLimit - 3;
     verdict = AlphaBeta(ply + 1, threatLimit, best, best + 1, true);
-    PositionStack[ply + 1].SideToMove = 1 - n.side;
-    if (verdict > best && verdict > n.beta && RepStatus[ply + 2] != RepDraw) n.picker.Suggested = PvTable[ply + 1][0];
-    if (verdict <= best && ply == 0 && verdict < -MateBound) RootScores[n.i] = verdict;
+    bt.PositionStack[ply + 1].SideToMove = 1 - n.side;
+    if (verdict > best && verdict > n.beta && bt.RepStatus[ply + 2] != RepDraw) n.picker.Suggested = st.PvTable[ply + 1][0];
+    if (verdict <= best && ply == 0 && verdict < -MateBound) st.RootScores[n.i] = verdict;
     return verdict;
 }
 
 // The full search of a move (AlphaBeta nodes; PvSearch has PvFullSearch).
 // Returns true when the move cut off.
 bool FullSearch(NodeState& n, Move move, int ext) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
     const int s = -AlphaBeta(ply + 1, n.childLimit + ext, -n.beta, -n.alpha, true);
-    if (ply == 0) RootScores[n.i] = s;
+    if (ply == 0) st.RootScores[n.i] = s;
     if (s <= n.best || SearchIsStopped()) return false;
     n.best = s;
-    PvTable[ply][0] = move;
-    if (ply == 0) RootMoveReady.store(1);
+    st.PvTable[ply][0] = move;
+    if (ply == 0) st.RootMoveReady.store(1);
     if (n.best >= n.beta) {
-        if (FailHighTakesUpper(ply, n.best, n.upper) && PositionStack[ply + 1].MoveCount != 0)
+        if (FailHighTakesUpper(ply, n.best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0)
             n.best = n.lower = n.upper;
         EndPvRow(ply);
         return true;
@@ -300,6 +323,8 @@ enum class MoveOutcome {
 // hand, the check test, the extension, the selectivity step and the full search.
 template <bool Pv>
 MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
     // The table proves the move cannot beat best.
     if (n.i != 1 && ChildBound(ply + 1, n.childLimit, BoundKind::Upper) <= n.best) return MoveOutcome::Next;
@@ -308,15 +333,15 @@ MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
     if (n.best > MateBound && MateInHandDepth(n.best) < n.childLimit - ply) n.childLimit = ply + MateInHandDepth(n.best);
     if (n.childLimit < ply + 1) n.childLimit = ply + 1;
 
-    CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[1 - n.side], n.side);
-    const bool givesCheck = CheckerSquare[ply + 1] != 0;
+    bt.CheckerSquare[ply + 1] = AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[1 - n.side], n.side);
+    const bool givesCheck = bt.CheckerSquare[ply + 1] != 0;
 
     // With a mate in one in hand only checks can be as good.
     if (n.best >= MateInOneScore && n.i > 1 && !givesCheck) {
-        if (!Pv && ply >= 1 && !n.threatChild && n.beta - n.alpha == 1 && n.i < PositionStack[ply].MoveCount) {
+        if (!Pv && ply >= 1 && !n.threatChild && n.beta - n.alpha == 1 && n.i < bt.PositionStack[ply].MoveCount) {
             DropMove(n);
             // The move taking its place has not been proven legal.
-            if (VerifiedCount[ply] > 0) --VerifiedCount[ply];
+            if (st.VerifiedCount[ply] > 0) --st.VerifiedCount[ply];
         } else {
             ++n.i;
         }
@@ -342,16 +367,18 @@ MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
 // returns best at once.
 template <bool Pv>
 bool SearchMoves(NodeState& n) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = n.ply;
-    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& pos = bt.PositionStack[ply];
     n.zw = n.alpha > -ScoreInfinity ? n.alpha + 1 : n.beta;
     n.i = 1;
     while (n.i <= pos.MoveCount) {
         const bool mark = PickMove(n.picker, ply, n.i, n.best, n.limit);
         if (n.i > pos.MoveCount) break;
-        const Move move = MoveList[ply][n.i];
+        const Move move = bt.MoveList[ply][n.i];
         SearchMakeMove(ply + 1, n.i);
-        if (ply == 0) RootScores[n.i] = -NoScore;
+        if (ply == 0) st.RootScores[n.i] = -NoScore;
         if (!KeepLegalMove(n, move)) continue;
 
         const MoveOutcome outcome = SearchMove<Pv>(n, move, mark);
@@ -363,7 +390,7 @@ bool SearchMoves(NodeState& n) {
         // Next position; a move that mates on the board ends the loop.
         ++n.i;
         if (n.best == MateScore) {
-            RecordMate(ply, PvTable[ply][0]);
+            RecordMate(ply, st.PvTable[ply][0]);
             break;
         }
     }
@@ -374,8 +401,10 @@ bool SearchMoves(NodeState& n) {
 
 template <bool Pv>
 int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     assert(PositionIsConsistent(ply));
-    PlyPosition& pos = PositionStack[ply];
+    PlyPosition& pos = bt.PositionStack[ply];
     NodeState n{};
     n.ply = ply;
     n.limit = limit;
@@ -409,12 +438,12 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
         else
             return Quiesce(ply, n.alpha, n.beta);
     }
-    n.inCheck = CheckerSquare[ply] != 0;
+    n.inCheck = bt.CheckerSquare[ply] != 0;
     if (CheckExtends(n)) ++n.limit;
 
     // 4. Count the node.
-    ++NodeCount;
-    if (SelDepth < ply) SelDepth = ply;
+    ++st.NodeCount;
+    if (st.SelDepth < ply) st.SelDepth = ply;
 
     // 5. Table probe.
     n.lower = -ScoreInfinity;

@@ -5,20 +5,17 @@
 #include <limits>
 #include <mutex>
 
+#include "search/tables.h"
+
 Event SearchRequest;
 std::atomic<uint8_t> EngineRunning{1};
 std::atomic<int32_t> SearchState{SearchStopped};
-std::atomic<uint8_t> RootMoveReady{0};
 std::atomic<double> SearchStartTime{0};
 std::atomic<double> TimeBudget{0};
 std::atomic<double> SearchDeadline{0};
 std::atomic<double> HardDeadline{std::numeric_limits<double>::infinity()};
 double ReportStartTime = 0;
 int32_t DepthLimit = 0;
-int32_t StartDepth = 0;
-int32_t IterationDepth = 0;
-int32_t SelDepth = 0;
-uint64_t NodeCount = 0;
 uint64_t NodeLimit = 0;
 std::atomic<bool> FixedMoveTime{false};
 int32_t MateLimit = 0;
@@ -58,14 +55,15 @@ void WaitWhileBestMoveHeld() {
 }
 
 void ResetControlState() {
+    SearchThread& st = *ThreadSearch;
     EngineRunning.store(1);
     SearchState.store(SearchStopped);
-    RootMoveReady.store(0);
+    st.RootMoveReady.store(0);
     SearchStartTime = TimeBudget = SearchDeadline = 0;
     ReportStartTime = 0;
     HardDeadline = std::numeric_limits<double>::infinity();
-    DepthLimit = StartDepth = IterationDepth = SelDepth = 0;
-    NodeCount = NodeLimit = 0;
+    DepthLimit = st.StartDepth = st.IterationDepth = st.SelDepth = 0;
+    st.NodeCount = NodeLimit = 0;
     FixedMoveTime = false;
     MateLimit = 0;
     SearchMoveCount = 0;

@@ -16,7 +16,6 @@ extern Event SearchRequest;
 
 extern std::atomic<uint8_t> EngineRunning;   // 1 until "quit"
 extern std::atomic<int32_t> SearchState;     // a SearchStateValue
-extern std::atomic<uint8_t> RootMoveReady;   // the root has a move to play
 
 // Values of SearchState. The deadline check and the driver add one to extend
 // or to end an extension, so any value from SearchStopped up means stopped.
@@ -39,10 +38,6 @@ extern std::atomic<double> HardDeadline;
 // The moment of the "go" line, for the times and speeds the GUI is shown.
 extern double ReportStartTime;
 extern int32_t DepthLimit;
-extern int32_t StartDepth;
-extern int32_t IterationDepth;
-extern int32_t SelDepth;
-extern uint64_t NodeCount;
 // Extensions for GUIs: stop once NodeCount reaches NodeLimit (0 = none), and
 // a fixed "movetime" whose deadline is never extended.
 extern uint64_t NodeLimit;

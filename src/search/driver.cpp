@@ -35,12 +35,13 @@ bool MateLimitReached(int score, int mateLimit) {
 // Copies row 0 of the PvTable down its diagonal, so that each ply of the
 // next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
+    SearchThread& st = *ThreadSearch;
     for (int i = 1; i <= LastLineSlot; ++i) {
-        const Move m = PvTable[0][i];
+        const Move m = st.PvTable[0][i];
         if (m.From == 0) break;
-        if (!(PvTable[i][0] == m)) {
-            PvTable[i][0] = m;
-            PvTable[i][1].From = 0;
+        if (!(st.PvTable[i][0] == m)) {
+            st.PvTable[i][0] = m;
+            st.PvTable[i][1].From = 0;
         }
     }
 }
@@ -48,8 +49,9 @@ void SeedPrincipalVariation() {
 // One iteration over the whole (or the searchmoves) root list: the search
 // reports its own lines.
 int SearchRootOnce() {
-    if (IterationDepth > 3) return PvSearch(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-    const int score = AlphaBeta(0, IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+    SearchThread& st = *ThreadSearch;
+    if (st.IterationDepth > 3) return PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+    const int score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
     SendRootInfoLine(score, 1);
     return score;
 }
@@ -57,57 +59,60 @@ int SearchRootOnce() {
 // The end of a search: the answer, once it may be given. The last line
 // shown starts with the move played, and the final figures precede it.
 void Answer(int score) {
+    SearchThread& st = *ThreadSearch;
     SearchDeadline = 0;
     WaitWhileBestMoveHeld();
     if (EngineRunning.load() == 0) return;
-    const Move best = PvTable[0][0];
+    const Move best = st.PvTable[0][0];
     if (best.From != 0 && !(LastReportedMove() == best)) {
-        if (MultiPvLines > 1) SendMultiPvLine(1, score, PvTable[0]);
+        if (MultiPvLines > 1) SendMultiPvLine(1, score, st.PvTable[0]);
         else SendRootInfoLine(score);
     }
-    SendSpeedLine(NodeCount, ElapsedMilliseconds());
+    SendSpeedLine(st.NodeCount, ElapsedMilliseconds());
     Move ponder{0, 0};
-    if (best.From != 0 && LegalLineLength(PvTable[0], 2) == 2) ponder = PvTable[0][1];
+    if (best.From != 0 && LegalLineLength(st.PvTable[0], 2) == 2) ponder = st.PvTable[0][1];
     SendBestMove(best, ponder);
 }
 
 }  // namespace
 
 void RunSearch(int depthLimit) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (depthLimit > MaxSearchDepth) depthLimit = MaxSearchDepth;
     ResetEvent(SearchRequest);
-    RootMoveReady.store(0);
+    st.RootMoveReady.store(0);
     ForgetReportedMove();
     PrepareSearchRoot();
-    NodeCount = 0;
+    st.NodeCount = 0;
 
     if (FirstLegalRootMove().From == 0) {
         // Checkmated or stalemated: nothing to search and no line to show.
-        SendLine(CheckerSquare[0] != 0 ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
+        SendLine(bt.CheckerSquare[0] != 0 ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
         SearchState.store(SearchStopped);
-        PvTable[0][0] = Move{0, 0};
+        st.PvTable[0][0] = Move{0, 0};
         Answer(0);
         return;
     }
     const bool restricted = RestrictRootToSearchMoves();
     const bool severalLines = MultiPvLines > 1;
     if (severalLines) PrepareRootLines(restricted);
-    IterationDepth = StartDepth;
-    if (IterationDepth > MaxSearchDepth) IterationDepth = MaxSearchDepth;
+    st.IterationDepth = st.StartDepth;
+    if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
 
     int score = 0;
     while (true) {
-        SelDepth = IterationDepth;
+        st.SelDepth = st.IterationDepth;
         score = severalLines ? SearchRootLines(score) : SearchRootOnce();
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
-        if (NodeCount != 0 && elapsed > 1000) SendSpeedLine(NodeCount, elapsed);
+        if (st.NodeCount != 0 && elapsed > 1000) SendSpeedLine(st.NodeCount, elapsed);
 
         // A restricted root plays on to its limits even with a single move left.
-        const int rootMoves = restricted ? 0 : severalLines ? RootLineCandidates() : PositionStack[0].MoveCount;
+        const int rootMoves = restricted ? 0 : severalLines ? RootLineCandidates() : bt.PositionStack[0].MoveCount;
         const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
-        switch (DecideAfterIteration(SearchState.load(), IterationDepth, depthLimit, score, remaining, rootMoves)) {
+        switch (DecideAfterIteration(SearchState.load(), st.IterationDepth, depthLimit, score, remaining, rootMoves)) {
             case IterationVerdict::AdvanceState:
                 SearchState.fetch_add(1);  // never lowers a SearchStopped from "stop" or "quit"
                 break;
@@ -115,7 +120,7 @@ void RunSearch(int depthLimit) {
                 SearchState.store(SearchStopped);
                 break;
             case IterationVerdict::Deeper:
-                ++IterationDepth;
+                ++st.IterationDepth;
                 break;
         }
         if (MateLimitReached(score, MateLimit)) {
@@ -132,8 +137,8 @@ void RunSearch(int depthLimit) {
     // A search cut off before its first move was scored, or decided by a
     // table entry, may leave a move of another position in row 0: the move
     // played is always a legal one when the root has one.
-    if (LegalLineLength(PvTable[0], 1) == 0) {
-        PvTable[0][0] = FirstLegalRootMove();
+    if (LegalLineLength(st.PvTable[0], 1) == 0) {
+        st.PvTable[0][0] = FirstLegalRootMove();
         EndPvRow(0);
     }
     Answer(score);

@@ -82,15 +82,17 @@ inline uint32_t RemainderByEntryCount(uint32_t x) {
 }  // namespace
 
 uint32_t HashSlot(int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
 bool RootTableOff = false;
 
 bool HashMatches(const HashEntry& e, int ply) {
+    BoardTables& bt = *ThreadBoard;
     if (ply == 0 && RootTableOff) return false;
-    const PlyPosition& p = PositionStack[ply];
+    const PlyPosition& p = bt.PositionStack[ply];
     return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
 }
 

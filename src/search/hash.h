@@ -37,7 +37,8 @@ uint32_t HashSlot(int ply);
 bool HashMatches(const HashEntry& e, int ply);
 // Marks an entry as the one of the position at ply (its check key and code).
 inline void StampEntry(HashEntry& e, int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     e.CheckKey = p.KeyHi;
     e.CheckCode = static_cast<int16_t>(p.StateCode);
 }

@@ -14,11 +14,13 @@ namespace {
 Move ReportedMove{0, 0};
 
 std::string DepthText() {
-    return "info depth " + std::to_string(IterationDepth) + " seldepth " + std::to_string(SelDepth);
+    SearchThread& st = *ThreadSearch;
+    return "info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth);
 }
 
 std::string NodesAndTime() {
-    return " nodes " + std::to_string(NodeCount) + " time " +
+    SearchThread& st = *ThreadSearch;
+    return " nodes " + std::to_string(st.NodeCount) + " time " +
            std::to_string(static_cast<int64_t>(ElapsedMilliseconds()));
 }
 }  // namespace
@@ -46,12 +48,13 @@ std::string LineText(const Move* line, int maxMoves) {
     return text;
 }
 
-std::string PvText(int maxMoves) { return LineText(PvTable[0], maxMoves); }
+std::string PvText(int maxMoves) { SearchThread& st = *ThreadSearch; return LineText(st.PvTable[0], maxMoves); }
 
 void SendRootInfoLine(int score, int pvMoves) {
+    SearchThread& st = *ThreadSearch;
     if (RootLinesMuted) return;
     const std::string pv = PvText(pvMoves);
-    if (!pv.empty()) ReportedMove = PvTable[0][0];
+    if (!pv.empty()) ReportedMove = st.PvTable[0][0];
     SendLine(DepthText() + ScoreText(score) + NodesAndTime() + pv);
 }
 
@@ -65,8 +68,9 @@ Move LastReportedMove() { return ReportedMove; }
 void ForgetReportedMove() { ReportedMove = Move{0, 0}; }
 
 void SendCurrMoveLine(Move move, int number) {
+    SearchThread& st = *ThreadSearch;
     SendLine(DepthText() + " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
-             std::to_string(NodeCount));
+             std::to_string(st.NodeCount));
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }

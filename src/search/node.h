@@ -21,8 +21,9 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
 // The table's best move becomes the move tried first at ply (slot 0 of its
 // row); a changed first move ends the row behind it.
 inline void AdoptTableMove(int ply, const HashEntry& entry) {
-    if (!(PvTable[ply][0] == entry.BestMove)) {
-        PvTable[ply][0] = entry.BestMove;
+    SearchThread& st = *ThreadSearch;
+    if (!(st.PvTable[ply][0] == entry.BestMove)) {
+        st.PvTable[ply][0] = entry.BestMove;
         EndPvRow(ply);
     }
 }
@@ -33,9 +34,10 @@ inline void AdoptTableMove(int ply, const HashEntry& entry) {
 // narrows alpha and beta and sets lower and upper to the entry's bounds.
 inline bool ApplyTableBounds(const HashEntry& entry, int ply, int& alpha, int& beta, int& lower, int& upper,
                              int& decided) {
+    BoardTables& bt = *ThreadBoard;
     const int lb = entry.LowerBound, ub = entry.UpperBound;
     if (lb >= beta || lb >= ub) {
-        if (entry.StoredDepth >= AnyDepth && lb >= ub) PositionStack[ply].MoveCount = 0;
+        if (entry.StoredDepth >= AnyDepth && lb >= ub) bt.PositionStack[ply].MoveCount = 0;
         decided = lb;
         return true;
     }
@@ -67,14 +69,16 @@ inline void CapLoneKing(int& upper, int& beta) {
 // of the node, returns that bound instead (not for a mate, a repetition
 // draw of the child, or the root).
 inline bool FailHighTakesUpper(int ply, int best, int upper) {
-    return upper < best && best < MateBound && RepStatus[ply + 1] != RepDraw && ply >= 1;
+    BoardTables& bt = *ThreadBoard;
+    return upper < best && best < MateBound && bt.RepStatus[ply + 1] != RepDraw && ply >= 1;
 }
 
 // Whether the move just made from ply into ply + 1 leaves the mover's king
 // attacked, or castles out of check.
 inline bool MadeMoveIsIllegal(int ply, Move move) {
-    const PlyPosition& pos = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
-    if (AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) return true;
+    if (AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) return true;
     return IsCastlingMove(pos, move) && AttackingSquare(ply, move.From, 1 - side) != 0;
 }

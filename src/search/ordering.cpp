@@ -16,10 +16,11 @@ namespace {
 
 // Position j >= from of the first entry of the ply's list equal to m, or 0.
 int FindListMove(int ply, int from, Move m) {
+    BoardTables& bt = *ThreadBoard;
     if (m.From == 0) return 0;
-    const int count = PositionStack[ply].MoveCount;
+    const int count = bt.PositionStack[ply].MoveCount;
     for (int j = from; j <= count; ++j)
-        if (MoveList[ply][j] == m) return j;
+        if (bt.MoveList[ply][j] == m) return j;
     return 0;
 }
 
@@ -34,17 +35,19 @@ bool Captures(const PlyPosition& pos, Move m) { return m.To <= 64 && pos.Board[m
 // victim code, then the history counter, then the centre value of the
 // destination. A move that captures nothing counts its victim as 0.
 bool RanksAbove(const PlyPosition& pos, Move a, Move b) {
+    SearchThread& st = *ThreadSearch;
     const int victimA = pos.Board[a.To], victimB = pos.Board[b.To];
     const int diffA = victimA - pos.Board[a.From], diffB = victimB - pos.Board[b.From];
     if (diffA != diffB) return diffA > diffB;
     if (victimA != victimB) return victimA > victimB;
-    const int64_t historyA = HistoryTable[a.From][a.To], historyB = HistoryTable[b.From][b.To];
+    const int64_t historyA = st.HistoryTable[a.From][a.To], historyB = st.HistoryTable[b.From][b.To];
     if (historyA != historyB) return historyA > historyB;
     return KingCentreTable[a.To] > KingCentreTable[b.To];
 }
 
 int64_t MateHistoryOf(const PlyPosition& pos, Move m) {
-    return MateHistory[pos.Board[m.From]][DestinationOf(m.To)];
+    SearchThread& st = *ThreadSearch;
+    return st.MateHistory[pos.Board[m.From]][DestinationOf(m.To)];
 }
 
 // Root ordering, the first stage at the root once every root move is known to
@@ -52,16 +55,18 @@ int64_t MateHistoryOf(const PlyPosition& pos, Move m) {
 // moves dropped when they cannot matter. Returns true when it took the move
 // at i (marked or not); false when the stage ended or the list ran short.
 bool RootOrderingStage(PickerState& picker, int& i, int best, int limit, bool& mark) {
-    PlyPosition& root = PositionStack[0];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    PlyPosition& root = bt.PositionStack[0];
     while (picker.OrderedCount < i && i < root.MoveCount) {
         const int count = root.MoveCount;
         for (int j = i + 1; j <= count; ++j) {
-            if (RootScores[i] < RootScores[j]) {
-                std::swap(RootScores[i], RootScores[j]);
-                std::swap(MoveList[0][i], MoveList[0][j]);
+            if (st.RootScores[i] < st.RootScores[j]) {
+                std::swap(st.RootScores[i], st.RootScores[j]);
+                std::swap(bt.MoveList[0][i], bt.MoveList[0][j]);
             }
         }
-        const int score = RootScores[i];
+        const int score = st.RootScores[i];
         if (score <= -NoScore) {
             // Not searched before: the remaining moves go through the normal stages.
             picker.Suggested = LeadPawnStep(0);
@@ -82,10 +87,10 @@ bool RootOrderingStage(PickerState& picker, int& i, int best, int limit, bool& m
             remove = true;
         }
         if (remove) {
-            MoveList[0][i] = MoveList[0][count];
-            RootScores[i] = RootScores[count];
+            bt.MoveList[0][i] = bt.MoveList[0][count];
+            st.RootScores[i] = st.RootScores[count];
             --root.MoveCount;
-            if (VerifiedCount[0] > 0) --VerifiedCount[0];
+            if (st.VerifiedCount[0] > 0) --st.VerifiedCount[0];
             if (picker.OrderedCount > 0) --picker.OrderedCount;
             continue;
         }
@@ -129,6 +134,7 @@ struct Pick {
 
 // History-first: moves that have mated at once before.
 void HistoryFirstStage(Pick& p) {
+    SearchThread& st = *ThreadSearch;
     if (!p.Open(StageHistoryFirst)) return;
     PickerState& picker = p.picker;
     picker.Stage = StagePreviousBest;
@@ -146,7 +152,7 @@ void HistoryFirstStage(Pick& p) {
         if (p.pos.Board[m.From] == ownKing && !p.threatChild) continue;
         p.Choose(j);
         choiceValue = value;
-        if (m == MateKiller[p.ply][p.side]) {
+        if (m == st.MateKiller[p.ply][p.side]) {
             p.mark = true;
             break;
         }
@@ -156,10 +162,11 @@ void HistoryFirstStage(Pick& p) {
 
 // The suggested move (lead pawn or threat), whatever the stage.
 void SuggestedMoveStage(Pick& p) {
+    SearchThread& st = *ThreadSearch;
     if (p.picker.Suggested.From == 0 || !p.Open(p.picker.Stage)) return;
     const Move m = p.picker.Suggested;
     p.picker.Suggested = Move{0, 0};
-    if (!(m == PvTable[p.ply][0]) && p.Choose(p.Find(m))) {
+    if (!(m == st.PvTable[p.ply][0]) && p.Choose(p.Find(m))) {
         if (m.To <= 64 && MateHistoryOf(p.pos, m) > 0) p.mark = true;
     }
 }
@@ -174,12 +181,14 @@ void PreviousBestStage(Pick& p) {
 // The mate killer, early: first move, or the opponent has just escaped a
 // check, or inside a threat search.
 void MateKillerEarlyStage(Pick& p) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (!p.Open(StageMateKillerEarly)) return;
     p.picker.Stage = StageAncestorCaptures;
     const int ply = p.ply;
-    if (!BareKing[ply] && (p.i == 1 || (ply >= 1 && (CheckerSquare[ply - 1] != 0 || p.threatChild)))) {
-        const Move m = MateKiller[ply][p.side];
-        if (m.From != 0 && !(m == PvTable[ply][0]) && HoldsPieceOf(p.pos, m, p.side) && p.Choose(p.Find(m)))
+    if (!bt.BareKing[ply] && (p.i == 1 || (ply >= 1 && (bt.CheckerSquare[ply - 1] != 0 || p.threatChild)))) {
+        const Move m = st.MateKiller[ply][p.side];
+        if (m.From != 0 && !(m == st.PvTable[ply][0]) && HoldsPieceOf(p.pos, m, p.side) && p.Choose(p.Find(m)))
             p.mark = true;
     }
 }
@@ -191,13 +200,14 @@ void MateKillerEarlyStage(Pick& p) {
 // the moves.
 template <typename Wanted>
 void AncestorLineStage(Pick& p, int stage, int nextStage, Wanted wanted) {
+    SearchThread& st = *ThreadSearch;
     if (!p.Open(stage)) return;
     PickerState& picker = p.picker;
     picker.Stage = nextStage;
     while (picker.AncestorCursor > 0 && picker.Stage == nextStage) {
         const int k = picker.AncestorCursor;
-        const Move m = PvTable[p.ply - k][k];
-        if (m.From != 0 && HoldsPieceOf(p.pos, m, p.side) && wanted(m) && !(m == PvTable[p.ply - k + 1][k - 1])) {
+        const Move m = st.PvTable[p.ply - k][k];
+        if (m.From != 0 && HoldsPieceOf(p.pos, m, p.side) && wanted(m) && !(m == st.PvTable[p.ply - k + 1][k - 1])) {
             if (p.Choose(p.Find(m))) picker.Stage = stage;
         }
         picker.AncestorCursor = k - 1;
@@ -207,11 +217,12 @@ void AncestorLineStage(Pick& p, int stage, int nextStage, Wanted wanted) {
 // Captures and promotions that the lines of the ancestors hold for this ply;
 // in check only those that can answer it.
 void AncestorCapturesStage(Pick& p) {
+    BoardTables& bt = *ThreadBoard;
     const PlyPosition& pos = p.pos;
     const int side = p.side;
     AncestorLineStage(p, StageAncestorCaptures, StageBestCapture, [&](Move m) {
         return (IsPromotion(m) || ColourOf[pos.Board[m.To]] == 1 - side) &&
-               (!p.inCheck || IsPromotion(m) || m.To == CheckerSquare[p.ply] || pos.Board[m.From] == PieceOf(side, King));
+               (!p.inCheck || IsPromotion(m) || m.To == bt.CheckerSquare[p.ply] || pos.Board[m.From] == PieceOf(side, King));
     });
 }
 
@@ -242,12 +253,14 @@ void AncestorMovesStage(Pick& p) {
 
 // The mate killer, late: the quiet case of the early stage.
 void MateKillerLateStage(Pick& p) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (!p.Open(StageMateKillerLate)) return;
     p.picker.Stage = StageKiller1;
     const int ply = p.ply;
-    if (ply == 0 || (CheckerSquare[ply - 1] == 0 && !p.threatChild)) {
-        const Move m = MateKiller[ply][p.side];
-        if (m.From != 0 && !(m == PvTable[ply][0]) && !BareKing[ply] && HoldsPieceOf(p.pos, m, p.side) &&
+    if (ply == 0 || (bt.CheckerSquare[ply - 1] == 0 && !p.threatChild)) {
+        const Move m = st.MateKiller[ply][p.side];
+        if (m.From != 0 && !(m == st.PvTable[ply][0]) && !bt.BareKing[ply] && HoldsPieceOf(p.pos, m, p.side) &&
             p.Choose(p.Find(m)))
             p.mark = true;
     }
@@ -255,24 +268,26 @@ void MateKillerLateStage(Pick& p) {
 
 // The killer of one slot (0 or 1).
 void KillerStage(Pick& p, int slot) {
+    SearchThread& st = *ThreadSearch;
     const int stage = slot == 0 ? StageKiller1 : StageKiller2;
     if (!p.Open(stage)) return;
     p.picker.Stage = stage + 1;
-    const Move m = KillerMoves[slot][p.ply][p.side];
-    if (m.From != 0 && !(m == PvTable[p.ply][0]) && HoldsPieceOf(p.pos, m, p.side)) p.Choose(p.Find(m));
+    const Move m = st.KillerMoves[slot][p.ply][p.side];
+    if (m.From != 0 && !(m == st.PvTable[p.ply][0]) && HoldsPieceOf(p.pos, m, p.side)) p.Choose(p.Find(m));
 }
 
 // Moving back: when losing, the piece this side moved last returns.
 void MoveBackStage(Pick& p) {
+    BoardTables& bt = *ThreadBoard;
     if (!p.Open(StageMoveBack)) return;
     p.picker.Stage = StageCastling;
     const int ply = p.ply;
     const PlyPosition& pos = p.pos;
     const bool parentThreat = ply >= 2 && IsThreatChild(ply - 1);
     if (p.best < 0 && ply >= 1 &&
-        (p.inCheck || BareKing[ply] || pos.HalfmoveClock > 6 || (pos.HalfmoveClock >= 3 && ply >= 3)) &&
+        (p.inCheck || bt.BareKing[ply] || pos.HalfmoveClock > 6 || (pos.HalfmoveClock >= 3 && ply >= 3)) &&
         !p.threatChild && !parentThreat) {
-        const LastMoveRecord back = LastMove[ply - 1];
+        const LastMoveRecord back = bt.LastMove[ply - 1];
         for (int j = p.i; j <= p.count; ++j) {
             const Move m = p.list[j];
             if (m.To == back.FromSquare && pos.Board[m.From] == back.MovedPiece) {
@@ -288,11 +303,12 @@ void MoveBackStage(Pick& p) {
 // Castling, while the side still has a right to castle; with both rights
 // the stage stays current for the second castling move.
 void CastlingStage(Pick& p) {
+    BoardTables& bt = *ThreadBoard;
     if (!p.Open(StageCastling)) return;
     p.picker.Stage = StagesDone;
     const PlyPosition& pos = p.pos;
     const int rights = pos.CastleRights[2 * p.side] + pos.CastleRights[2 * p.side + 1];
-    if (BareKing[p.ply] || p.inCheck || rights == 0) return;
+    if (bt.BareKing[p.ply] || p.inCheck || rights == 0) return;
     for (int j = p.i; j <= p.count; ++j) {
         if (IsCastlingMove(pos, p.list[j])) {
             p.Choose(j);
@@ -306,17 +322,18 @@ void CastlingStage(Pick& p) {
 // wins; on a tie the lower piece code, then the more central destination.
 // The choice's own values are kept at hand.
 void HistoryOrder(Pick& p) {
+    SearchThread& st = *ThreadSearch;
     if (p.chosen || p.picker.OrderedCount >= p.i) return;
     const Move* list = p.list;
     int pick = p.c;
     const Move first = list[pick];
     int toC = DestinationOf(first.To);
-    int64_t hc = HistoryTable[first.From][toC];
+    int64_t hc = st.HistoryTable[first.From][toC];
     int pc = p.pos.Board[first.From];
     for (int j = p.i + 1; j <= p.count; ++j) {
         const Move m = list[j];
         const int toM = DestinationOf(m.To);
-        const int64_t hm = HistoryTable[m.From][toM];
+        const int64_t hm = st.HistoryTable[m.From][toM];
         if (hm < hc) continue;
         const int pm = p.pos.Board[m.From];
         if (hm > hc || pm < pc || (pm == pc && KingCentreTable[toM] > KingCentreTable[toC])) {
@@ -332,19 +349,22 @@ void HistoryOrder(Pick& p) {
 }  // namespace
 
 Move LeadPawnStep(int ply) {
-    const int side = PositionStack[ply].SideToMove;
-    const int square = LeadPawnSquare[ply][side];
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    const int side = bt.PositionStack[ply].SideToMove;
+    const int square = et.LeadPawnSquare[ply][side];
     const int target = side == White ? square + 8 : square - 8;
     if (square < 1 || square > 64 || target < 1 || target > 64) return Move{0, 0};
     return Move{static_cast<uint8_t>(square), static_cast<uint8_t>(target)};
 }
 
 bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
+    BoardTables& bt = *ThreadBoard;
     bool mark = false;
     bool chosen = false;
     if (picker.Stage == StageRootOrdering) chosen = RootOrderingStage(picker, i, best, limit, mark);
-    const PlyPosition& pos = PositionStack[ply];
-    Pick p{picker, pos, MoveList[ply], ply, i, pos.MoveCount, pos.SideToMove, CheckerSquare[ply] != 0,
+    const PlyPosition& pos = bt.PositionStack[ply];
+    Pick p{picker, pos, bt.MoveList[ply], ply, i, pos.MoveCount, pos.SideToMove, bt.CheckerSquare[ply] != 0,
            IsThreatChild(ply), best, i, mark, chosen};
 
     HistoryFirstStage(p);
@@ -366,28 +386,32 @@ bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
 }
 
 bool TableMoveFirst(int ply, bool capturesOnly) {
-    const PlyPosition& pos = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
-    const Move m = PvTable[ply][0];
+    const Move m = st.PvTable[ply][0];
     if (!HoldsPieceOf(pos, m, side)) return false;
     if (capturesOnly && !IsPromotion(m) && ColourOf[pos.Board[m.To]] != 1 - side) return false;
     const int j = FindListMove(ply, 1, m);
     if (j == 0) return false;
-    std::swap(MoveList[ply][1], MoveList[ply][j]);
+    std::swap(bt.MoveList[ply][1], bt.MoveList[ply][j]);
     return true;
 }
 
 void PickQuiescenceMove(int ply, int i) {
-    const PlyPosition& pos = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     const int count = pos.MoveCount;
     if (i >= count) return;
-    Move* list = MoveList[ply];
-    const Move tableMove = PvTable[ply][0];
-    const Move parentMove = ply >= 1 ? PvTable[ply - 1][1] : Move{0, 0};
-    const Move mateKiller = MateKiller[ply][side];
+    Move* list = bt.MoveList[ply];
+    const Move tableMove = st.PvTable[ply][0];
+    const Move parentMove = ply >= 1 ? st.PvTable[ply - 1][1] : Move{0, 0};
+    const Move mateKiller = st.MateKiller[ply][side];
     // The piece that has just moved, when it is not a pawn: taking it back is tried first.
-    const int justMoved = LastMove[ply].MovedPiece;
+    const int justMoved = bt.LastMove[ply].MovedPiece;
     const bool recapturable = justMoved > WhitePawn && justMoved != BlackPawn;
     // A promotion's to-byte is no board index: the captured piece stands on its destination square.
     auto takesJustMoved = [&](Move m) { return recapturable && pos.Board[DestinationOf(m.To)] == justMoved; };
@@ -398,7 +422,7 @@ void PickQuiescenceMove(int ply, int i) {
     int c = i;
     for (int j = i + 1; j <= count; ++j) {
         const Move m = list[j], choice = list[c];
-        if (m == tableMove || (ply >= 1 && m == parentMove) || (!BareKing[ply] && m == mateKiller) ||
+        if (m == tableMove || (ply >= 1 && m == parentMove) || (!bt.BareKing[ply] && m == mateKiller) ||
             (!IsPromotion(m) && !IsPromotion(choice) && takesJustMoved(m))) {
             c = j;
             break;
@@ -418,15 +442,17 @@ void PickQuiescenceMove(int ply, int i) {
 }
 
 void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int beta, bool pvNode) {
-    const Move m = PvTable[ply][0];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    const Move m = st.PvTable[ply][0];
     if (m.From == 0 || IsPromotion(m)) return;
-    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     const bool refutesThreat = best >= beta && ply > 1 && IsThreatChild(ply - 1);
-    if (pvNode || beta - alpha > 1 || refutesThreat) HistoryTable[m.From][m.To] += storedDepth;
-    if (best >= beta && RepStatus[ply + 1] < 1 && best < MateBound && pos.Board[m.To] == 0) {
-        Move& first = KillerMoves[0][ply][side];
-        Move& second = KillerMoves[1][ply][side];
+    if (pvNode || beta - alpha > 1 || refutesThreat) st.HistoryTable[m.From][m.To] += storedDepth;
+    if (best >= beta && bt.RepStatus[ply + 1] < 1 && best < MateBound && pos.Board[m.To] == 0) {
+        Move& first = st.KillerMoves[0][ply][side];
+        Move& second = st.KillerMoves[1][ply][side];
         if (pvNode) {
             // The principal-variation search keeps its latest two refutations.
             if (!(first == m)) {
@@ -442,8 +468,10 @@ void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int bet
 }
 
 void RecordMate(int ply, Move move) {
-    const int piece = PositionStack[ply].Board[move.From];
-    if (move.To <= 64) ++MateHistory[piece][move.To];
-    const int checker = CheckerSquare[ply + 1];
-    if (checker != 0 && checker != DestinationOf(move.To)) ++MateHistory[PositionStack[ply + 1].Board[checker]][checker];
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    const int piece = bt.PositionStack[ply].Board[move.From];
+    if (move.To <= 64) ++st.MateHistory[piece][move.To];
+    const int checker = bt.CheckerSquare[ply + 1];
+    if (checker != 0 && checker != DestinationOf(move.To)) ++st.MateHistory[bt.PositionStack[ply + 1].Board[checker]][checker];
 }

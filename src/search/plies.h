@@ -16,8 +16,11 @@
 // flag, the repetition status and the last move (board); the evaluation
 // cache and the lead pawns (eval); the count of moves proven legal (search).
 inline auto PerPlyTables() {
-    return std::tie(PositionStack, MoveList, CheckerSquare, BareKing, RepStatus, LastMove, EvalCache, LeadPawnSquare,
-                    VerifiedCount);
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    SearchThread& st = *ThreadSearch;
+    return std::tie(bt.PositionStack, bt.MoveList, bt.CheckerSquare, bt.BareKing, bt.RepStatus, bt.LastMove, et.EvalCache, et.LeadPawnSquare,
+                    st.VerifiedCount);
 }
 
 namespace plytables {

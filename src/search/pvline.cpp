@@ -6,8 +6,9 @@
 #include "search/search.h"
 
 void MergePv(int ply) {
-    Move* parent = PvTable[ply];
-    Move* child = PvTable[ply + 1];
+    SearchThread& st = *ThreadSearch;
+    Move* parent = st.PvTable[ply];
+    Move* child = st.PvTable[ply + 1];
     bool copying = false;
     for (int k = 0; k < LastLineSlot; ++k) {
         const Move c = child[k];
@@ -39,6 +40,7 @@ PlyRecord Saved[MaxPly];
 }  // namespace
 
 int LegalLineLength(const Move* line, int maxLength) {
+    BoardTables& bt = *ThreadBoard;
     if (maxLength > MaxPly - 2) maxLength = MaxPly - 2;
     int length = 0;
     int savedUpTo = -1;
@@ -54,17 +56,17 @@ int LegalLineLength(const Move* line, int maxLength) {
         borrow(k + 1);
         GenerateSearchMoves(k, true);
         int entry = 0;
-        for (int j = 1; j <= PositionStack[k].MoveCount; ++j) {
-            if (MoveList[k][j] == m) {
+        for (int j = 1; j <= bt.PositionStack[k].MoveCount; ++j) {
+            if (bt.MoveList[k][j] == m) {
                 entry = j;
                 break;
             }
         }
         if (entry == 0) break;
-        const int side = PositionStack[k].SideToMove;
+        const int side = bt.PositionStack[k].SideToMove;
         SearchMakeMove(k + 1, entry);
         if (MadeMoveIsIllegal(k, m)) break;
-        CheckerSquare[k + 1] = AttackingSquare(k + 1, PositionStack[k + 1].KingSquare[1 - side], side);
+        bt.CheckerSquare[k + 1] = AttackingSquare(k + 1, bt.PositionStack[k + 1].KingSquare[1 - side], side);
         ++length;
     }
     for (int p = savedUpTo; p >= 0; --p) RestorePly(Saved[p], p);
@@ -72,12 +74,13 @@ int LegalLineLength(const Move* line, int maxLength) {
 }
 
 Move FirstLegalRootMove() {
+    BoardTables& bt = *ThreadBoard;
     // The root list in generation order, taken without disturbing ply 0.
     static Move candidates[MoveListCapacity];
     SavePly(Saved[0], 0);
     GenerateSearchMoves(0, true);
-    const int count = PositionStack[0].MoveCount;
-    for (int j = 1; j <= count; ++j) candidates[j] = MoveList[0][j];
+    const int count = bt.PositionStack[0].MoveCount;
+    for (int j = 1; j <= count; ++j) candidates[j] = bt.MoveList[0][j];
     RestorePly(Saved[0], 0);
     for (int j = 1; j <= count; ++j)
         if (LegalLineLength(&candidates[j], 1) == 1) return candidates[j];

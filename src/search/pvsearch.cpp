@@ -12,6 +12,8 @@ int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) { return Searc
 
 bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta,
                   int& best, int& lower, int upper, int& zw) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (ply == 0 && limit > 5) {
         SendCurrMoveLine(move, i);
     }
@@ -23,11 +25,11 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
     };
 
     const int s = child(alpha, zw, true);
-    if (ply == 0) RootScores[i] = s;
+    if (ply == 0) st.RootScores[i] = s;
     if (SearchIsStopped()) return false;
     if (s > best) {
-        if (!(PvTable[ply][0] == move)) {
-            PvTable[ply][0] = move;
+        if (!(st.PvTable[ply][0] == move)) {
+            st.PvTable[ply][0] = move;
             EndPvRow(ply);
         }
         best = s;
@@ -35,23 +37,23 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
     if (s <= alpha) return false;
 
     bool researched = false;
-    if (zw != beta && s < beta && PositionStack[ply + 1].MoveCount != 0) {
+    if (zw != beta && s < beta && bt.PositionStack[ply + 1].MoveCount != 0) {
         // Failed high inside the window: the exact score needs the full window.
         best = child(s, beta, false);
-        if (ply == 0) RootScores[i] = best;
-        PvTable[ply][0] = move;
+        if (ply == 0) st.RootScores[i] = best;
+        st.PvTable[ply][0] = move;
         researched = true;
         // A re-search cut short gives no score; the node unwinds.
         if (SearchIsStopped()) return false;
     }
     if (best >= beta) {
-        if (FailHighTakesUpper(ply, best, upper) && PositionStack[ply + 1].MoveCount != 0) best = lower = upper;
+        if (FailHighTakesUpper(ply, best, upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = lower = upper;
         if (researched) EndPvRow(ply);
         return true;
     }
     alpha = best;
     zw = best + 1;
-    if (ply == 0) RootMoveReady.store(1);
+    if (ply == 0) st.RootMoveReady.store(1);
     MergePv(ply);
     if (ply == 0) SendRootInfoLine(ScoreAsReturned(best));
     return false;

@@ -34,18 +34,21 @@ struct QuiesceState {
 
 // Writes the node's table entry: depth 0 unless a mate is proven.
 void StoreQuiescence(HashEntry& entry, int ply, int depth, int lowerBound, int upperBound) {
+    SearchThread& st = *ThreadSearch;
     StampEntry(entry, ply);
     entry.StoredDepth = static_cast<int8_t>(depth);
     entry.LowerBound = static_cast<int16_t>(lowerBound);
     entry.UpperBound = static_cast<int16_t>(upperBound);
-    SetEntryBestMove(entry, PvTable[ply][0]);
+    SetEntryBestMove(entry, st.PvTable[ply][0]);
 }
 
 // Stand pat on the evaluation (not over an entry of an earlier quiescence
 // search, nor when the table's lower bound is a mate). Returns true when it
 // decides the node (score).
 bool StandPat(QuiesceState& q, int& score) {
-    const PlyPosition& pos = PositionStack[q.ply];
+    BoardTables& bt = *ThreadBoard;
+    EvalTables& et = *ThreadEval;
+    const PlyPosition& pos = bt.PositionStack[q.ply];
     if (q.depthZeroEntry || q.lower >= MateBound) return false;
     const int material = q.side == White ? pos.Material : -pos.Material;
     if (q.lower >= material + 1000) return false;
@@ -54,7 +57,7 @@ bool StandPat(QuiesceState& q, int& score) {
         return true;
     }
     const int g = q.standPat = Evaluate(q.ply);
-    if (DeadDrawFlag) {
+    if (et.DeadDrawFlag) {
         StoreQuiescence(*q.entry, q.ply, AnyDepth, 0, 0);
         score = 0;
         return true;
@@ -66,7 +69,7 @@ bool StandPat(QuiesceState& q, int& score) {
         }
         q.alpha = std::max(q.alpha, g);
         q.lower = g;
-    } else if (g < q.lower - 1800 && (q.ply == 0 || CheckerSquare[q.ply - 1] == 0)) {
+    } else if (g < q.lower - 1800 && (q.ply == 0 || bt.CheckerSquare[q.ply - 1] == 0)) {
         score = q.lower;
         return true;
     }
@@ -76,50 +79,55 @@ bool StandPat(QuiesceState& q, int& score) {
 // The move to try first when the table has none of this side: the parent
 // line's reply, else the mate killer.
 void ChooseFirstMove(const QuiesceState& q) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = q.ply;
-    const Move tableMove = PvTable[ply][0];
-    if (tableMove.From != 0 && ColourOf[PositionStack[ply].Board[tableMove.From]] == q.side) return;
-    PvTable[ply][0] = (ply >= 1 && !q.threatChild) ? PvTable[ply - 1][1] : MateKiller[ply][q.side];
+    const Move tableMove = st.PvTable[ply][0];
+    if (tableMove.From != 0 && ColourOf[bt.PositionStack[ply].Board[tableMove.From]] == q.side) return;
+    st.PvTable[ply][0] = (ply >= 1 && !q.threatChild) ? st.PvTable[ply - 1][1] : st.MateKiller[ply][q.side];
     EndPvRow(ply);
 }
 
 // The lone-king rules. Returns true when they decide the node (score).
 bool QuiesceLoneKing(QuiesceState& q, int& score) {
+    BoardTables& bt = *ThreadBoard;
     const int ply = q.ply;
     score = 0;
-    if (BareKing[ply]) {
+    if (bt.BareKing[ply]) {
         if (q.standPat == -NoScore) q.standPat = Evaluate(ply);
         if (ply >= 1 && !(q.alpha < 0 && q.standPat != 0)) return true;
         CapLoneKing(q.upper, q.beta);
-        if (PositionStack[ply].MoveCount == 0) {
+        if (bt.PositionStack[ply].MoveCount == 0) {
             score = AlphaBeta(ply, ply + 1, q.alpha, q.beta, true);
             return true;
         }
         return false;
     }
-    return ply >= 1 && BareKing[ply - 1] && Evaluate(ply) == 0;
+    return ply >= 1 && bt.BareKing[ply - 1] && Evaluate(ply) == 0;
 }
 
 // The move loop over captures and promotions (evasions in check). Returns
 // true when the search was stopped: the node then returns score at once.
 bool QuiesceMoves(QuiesceState& q, int& score) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = q.ply, side = q.side;
-    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& pos = bt.PositionStack[ply];
     q.loopUpper = q.upper;
     q.i = 1;
     while (q.i <= pos.MoveCount) {
         PickQuiescenceMove(ply, q.i);
-        const Move move = MoveList[ply][q.i];
+        const Move move = bt.MoveList[ply][q.i];
         SearchMakeMove(ply + 1, q.i);
         // Searched only when the table leaves room above f and the move is legal.
         if (ChildBound(ply + 1, ply + 3, BoundKind::Upper) <= q.f ||
-            AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) {
+            AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) {
             ++q.i;
             continue;
         }
-        CheckerSquare[ply + 1] = AttackingSquare(ply + 1, PositionStack[ply + 1].KingSquare[1 - side], side);
-        const bool givesCheck = CheckerSquare[ply + 1] != 0;
-        const bool changesMaterial = PositionStack[ply + 1].Material != pos.Material;
+        bt.CheckerSquare[ply + 1] = AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[1 - side], side);
+        const bool givesCheck = bt.CheckerSquare[ply + 1] != 0;
+        const bool changesMaterial = bt.PositionStack[ply + 1].Material != pos.Material;
         int l;
         if (givesCheck)
             l = -AlphaBeta(ply + 1, ply + 2, -q.beta, -q.alpha, true);
@@ -129,7 +137,7 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
             l = -Quiesce(ply + 1, -q.beta, -q.alpha);
 
         if (l > q.f && !SearchIsStopped()) {
-            PvTable[ply][0] = move;
+            st.PvTable[ply][0] = move;
             if (l >= q.beta) {
                 if (FailHighTakesUpper(ply, l, q.loopUpper)) l = q.lower = q.loopUpper;
                 EndPvRow(ply);
@@ -157,6 +165,8 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
 
 // The node's score (mate scores one point toward zero) and its table entry.
 int FinishQuiescence(QuiesceState& q) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     const int ply = q.ply, f = q.f, u = q.loopUpper;
     int r = f;
     bool lowered = false;
@@ -178,27 +188,29 @@ int FinishQuiescence(QuiesceState& q) {
             depth = AnyDepth;
             if (u < r) storeUpper = ScoreInfinity;
         }
-        MateKiller[ply][q.side] = PvTable[ply][0];
+        st.MateKiller[ply][q.side] = st.PvTable[ply][0];
     }
     if (r < (lowered ? q.alpha - 1 : q.alpha))
         StoreQuiescence(*q.entry, ply, depth, q.lower, r);
     else
-        StoreQuiescence(*q.entry, ply, depth, r, (r <= beta && q.i >= PositionStack[ply].MoveCount) ? r : storeUpper);
+        StoreQuiescence(*q.entry, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
     return r;
 }
 
 }  // namespace
 
 int Quiesce(int ply, int alpha, int beta) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     assert(PositionIsConsistent(ply));
-    PlyPosition& pos = PositionStack[ply];
+    PlyPosition& pos = bt.PositionStack[ply];
     QuiesceState q{};
     q.ply = ply;
     q.alpha = alpha;
     q.beta = beta;
     q.side = pos.SideToMove;
     q.threatChild = IsThreatChild(ply);
-    q.inCheck = CheckerSquare[ply] != 0;
+    q.inCheck = bt.CheckerSquare[ply] != 0;
     q.standPat = -NoScore;
 
     // 1. Draw by repetition.
@@ -208,7 +220,7 @@ int Quiesce(int ply, int alpha, int beta) {
     }
 
     // 2. Count the node; its table entry, probed at any stored depth.
-    ++NodeCount;
+    ++st.NodeCount;
     q.entry = &HashTable[HashSlot(ply)];
     const HashEntry& entry = *q.entry;
     q.lower = -ScoreInfinity;
@@ -220,10 +232,10 @@ int Quiesce(int ply, int alpha, int beta) {
         if (ApplyTableBounds(entry, ply, q.alpha, q.beta, q.lower, q.upper, score)) return score;
         q.depthZeroEntry = entry.StoredDepth == 0;
         q.deeperEntry = !q.depthZeroEntry;
-    } else if ((q.inCheck || (ply >= 1 && CheckerSquare[ply - 1] != 0 && PositionStack[ply - 1].MoveCount == 1)) &&
+    } else if ((q.inCheck || (ply >= 1 && bt.CheckerSquare[ply - 1] != 0 && bt.PositionStack[ply - 1].MoveCount == 1)) &&
                ply < ExtensionPlyLimit) {
         // An unknown position in check is searched one ply in full.
-        --NodeCount;
+        --st.NodeCount;
         return AlphaBeta(ply, ply + 1, alpha, beta, true);
     }
 

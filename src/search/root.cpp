@@ -30,33 +30,36 @@ int RootStartDepth() {
 }
 
 void PrepareSearchRoot() {
+    SearchThread& st = *ThreadSearch;
     ResetEvalPly(0);
     PrepareRoot();
-    VerifiedCount[0] = 0;
-    StartDepth = RootStartDepth();
+    st.VerifiedCount[0] = 0;
+    st.StartDepth = RootStartDepth();
 }
 
 bool RestrictRootToSearchMoves() {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     if (SearchMoveCount == 0) return false;
     static Move listed[MoveListCapacity];
-    const int count = PositionStack[0].MoveCount;
-    for (int j = 1; j <= count; ++j) listed[j] = MoveList[0][j];
+    const int count = bt.PositionStack[0].MoveCount;
+    for (int j = 1; j <= count; ++j) listed[j] = bt.MoveList[0][j];
     int kept = 0;
     for (int j = 1; j <= count; ++j) {
         const std::string text = MoveText(listed[j]).substr(1);
         bool named = false;
         for (int k = 0; k < SearchMoveCount && !named; ++k) named = text == SearchMoveTexts[k];
-        if (named && LegalLineLength(&listed[j], 1) == 1) MoveList[0][++kept] = listed[j];
+        if (named && LegalLineLength(&listed[j], 1) == 1) bt.MoveList[0][++kept] = listed[j];
     }
     if (kept == 0) {
-        for (int j = 1; j <= count; ++j) MoveList[0][j] = listed[j];
+        for (int j = 1; j <= count; ++j) bt.MoveList[0][j] = listed[j];
         SendInfoString("searchmoves names no legal move here; searching every move");
         return false;
     }
-    PositionStack[0].MoveCount = kept;
-    VerifiedCount[0] = kept;  // each kept move was proven legal
+    bt.PositionStack[0].MoveCount = kept;
+    st.VerifiedCount[0] = kept;  // each kept move was proven legal
     RootTableOff = true;
-    StartDepth = 3;
+    st.StartDepth = 3;
     return true;
 }
 

@@ -17,10 +17,11 @@
 // time until the move comes up. An entry may straddle two cache lines: both
 // are fetched.
 inline void FetchChildEntries(int ply) {
-    const PlyPosition& p = PositionStack[ply];
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
     const uint32_t childSideKey = SideKey[1 - p.SideToMove];
     for (int j = 1; j <= p.MoveCount; ++j) {
-        const uint32_t slot = (KeyLoAfter(ply, MoveList[ply][j]) ^ childSideKey) % EntryCount;
+        const uint32_t slot = (KeyLoAfter(ply, bt.MoveList[ply][j]) ^ childSideKey) % EntryCount;
         const char* entry = reinterpret_cast<const char*>(&HashTable[slot]);
         __builtin_prefetch(entry);
         __builtin_prefetch(entry + sizeof(HashEntry) - 1);
@@ -33,7 +34,8 @@ inline void FetchChildEntries(int ply) {
 // The searches' move generation: a fresh list of the ply, none of whose
 // moves has been verified legal yet.
 inline void GenerateSearchMoves(int ply, bool fullList) {
-    VerifiedCount[ply] = 0;
+    SearchThread& st = *ThreadSearch;
+    st.VerifiedCount[ply] = 0;
     GenerateMoves(ply, fullList);
     FetchChildEntries(ply);
 }
@@ -70,19 +72,21 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
 // move in slot 0 of row ply improved the node.
 void MergePv(int ply);
 // Ends row ply of the PvTable after slot 0.
-inline void EndPvRow(int ply) { PvTable[ply][1] = Move{0, 0}; }
+inline void EndPvRow(int ply) { SearchThread& st = *ThreadSearch; st.PvTable[ply][1] = Move{0, 0}; }
 
 // Whether the node at ply was reached by a threat search (the same side to
 // move as the ply before it).
 inline bool IsThreatChild(int ply) {
-    return ply >= 1 && PositionStack[ply].SideToMove == PositionStack[ply - 1].SideToMove;
+    BoardTables& bt = *ThreadBoard;
+    return ply >= 1 && bt.PositionStack[ply].SideToMove == bt.PositionStack[ply - 1].SideToMove;
 }
 
 // Removes the move at position i of the ply's list: the last move takes its
 // place. The caller adjusts its picker state.
 inline void RemoveListMove(int ply, int i) {
-    int& count = PositionStack[ply].MoveCount;
-    MoveList[ply][i] = MoveList[ply][count];
+    BoardTables& bt = *ThreadBoard;
+    int& count = bt.PositionStack[ply].MoveCount;
+    bt.MoveList[ply][i] = bt.MoveList[ply][count];
     --count;
 }
 

@@ -6,12 +6,14 @@
 
 int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
               int moveCount, int loopPosition, bool inCheck, bool pvNode) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     // A root that searches only part of its moves keeps its result out of the table.
     HashEntry scratch{};
     HashEntry& entry = (ply == 0 && RootTableOff) ? scratch : HashTable[slot];
-    const PlyPosition& pos = PositionStack[ply];
+    const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
-    const Move bestMove = PvTable[ply][0];
+    const Move bestMove = st.PvTable[ply][0];
 
     int depth = limit - ply;
     StampEntry(entry, ply);
@@ -25,7 +27,7 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
             depth = AnyDepth;
             if (upper < best) upper = ScoreInfinity;
         }
-        MateKiller[ply][side] = bestMove;
+        st.MateKiller[ply][side] = bestMove;
     } else if (best < -MateBound && best <= beta && loopPosition >= moveCount) {
         depth = AnyDepth;  // every move was searched and each one is mated
     }
@@ -35,7 +37,7 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
         // No legal move: mate or stalemate, final at any depth. Only slot 0 is
         // emptied (that already ends the row); slot 1 keeps its move, which a
         // quiescence child at the next ply may still try first.
-        PvTable[ply][0] = Move{0, 0};
+        st.PvTable[ply][0] = Move{0, 0};
         entry.StoredDepth = AnyDepth;
         best = inCheck ? -MateScore : 0;
         entry.LowerBound = static_cast<int16_t>(best);
@@ -50,6 +52,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
         entry.UpperBound = static_cast<int16_t>(onlyLower ? upper : best);
     }
 
-    SetEntryBestMove(entry, PvTable[ply][0]);
+    SetEntryBestMove(entry, st.PvTable[ply][0]);
     return best;
 }

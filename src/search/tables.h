@@ -14,14 +14,6 @@
 constexpr int PvRows = MaxPly;
 constexpr int PvSlots = MaxPly;
 
-extern Move PvTable[PvRows][PvSlots];
-extern Move KillerMoves[2][MaxPly][2];   // [slot 0/1][ply][side]
-extern Move MateKiller[MaxPly][2];       // [ply][side]
-extern int64_t HistoryTable[65][65];     // [from][to square]
-extern int64_t MateHistory[13][65];      // [piece code][to square]
-extern int32_t VerifiedCount[MaxPly];
-extern int32_t RootScores[MoveListCapacity];
-
 // Everything one search thread writes: its positions (board), its
 // evaluation cache (eval), the line and ordering tables and the counters of
 // its search. The main search thread's state is MainSearchThread; each

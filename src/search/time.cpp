@@ -8,6 +8,7 @@
 #include "board/board.h"
 #include "platform/platform.h"
 #include "search/limits.h"
+#include "search/tables.h"
 
 namespace {
 
@@ -71,7 +72,8 @@ double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 double ElapsedMilliseconds() { return (CurrentTime() - ReportStartTime) * MillisecondsPerDay; }
 
 bool SearchesWithoutLimit(const GoLimits& go) {
-    const Side side = PositionStack[0].SideToMove;
+    BoardTables& bt = *ThreadBoard;
+    const Side side = bt.PositionStack[0].SideToMove;
     return go.Infinite || !(go.HasTime[side] || go.HasDepth || go.HasNodes || go.HasMoveTime || go.HasMate);
 }
 
@@ -82,7 +84,8 @@ bool SearchesOnlyForMate(const GoLimits& go) {
 }
 
 void AllocateTime(const GoLimits& go) {
-    const Side side = PositionStack[0].SideToMove;
+    BoardTables& bt = *ThreadBoard;
+    const Side side = bt.PositionStack[0].SideToMove;
     const double start = CurrentTime();
     ReportStartTime = start;
     NodeLimit = go.HasNodes ? static_cast<uint64_t>(go.Nodes) : 0;
@@ -103,7 +106,8 @@ void StartPonderedClock() {
 }
 
 bool DeadlineCheck() {
-    if (IterationDepth <= 3) {
+    SearchThread& st = *ThreadSearch;
+    if (st.IterationDepth <= 3) {
         // The shallow iterations are not cut by the budget, but not even
         // they run past the clock's hard limit: on a slow or busy machine a
         // shallow move is better than a lost game.
@@ -111,7 +115,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (RootMoveReady.load(std::memory_order_relaxed) == 0) {
+    if (st.RootMoveReady.load(std::memory_order_relaxed) == 0) {
         // Before this search has a move of its own it normally goes on, but
         // never past the end of the clock: the driver then plays the table's
         // move or the first legal one rather than lose on time.
@@ -119,7 +123,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (NodeLimit != 0 && NodeCount >= NodeLimit) {
+    if (NodeLimit != 0 && st.NodeCount >= NodeLimit) {
         SearchState.store(SearchStopped);
         return true;
     }

@@ -81,6 +81,7 @@ void StartBenchSearch() {
 }  // namespace
 
 BenchResult RunBench(int depth, bool listPositions) {
+    SearchThread& st = *ThreadSearch;
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
     ResetEngineState();
@@ -90,12 +91,12 @@ BenchResult RunBench(int depth, bool listPositions) {
         if (!SetupFen(BenchPositions[n])) continue;
         StartBenchSearch();
         RunSearch(depth);
-        result.Nodes += NodeCount;
+        result.Nodes += st.NodeCount;
         if (listPositions) {
             // One line per position: its node count, the move chosen and the
             // line behind it, for comparing two builds position by position.
-            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(NodeCount) +
-                                     " move" + MoveText(PvTable[0][0]) + PvText(LastLineSlot) + "\n";
+            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(st.NodeCount) +
+                                     " move" + MoveText(st.PvTable[0][0]) + PvText(LastLineSlot) + "\n";
             std::fputs(line.c_str(), stdout);
         }
         ++result.Positions;

@@ -17,6 +17,7 @@
 namespace {
 
 void EvaluateFen(const std::string& fen) {
+    EvalTables& et = *ThreadEval;
     if (!SetupFen(fen)) {
         std::printf("error: rejected FEN: %s\n", fen.c_str());
         return;
@@ -24,7 +25,7 @@ void EvaluateFen(const std::string& fen) {
     PrepareRoot();
     ResetEvalPly(0);
     const int score = Evaluate(0);
-    std::printf("%d %d %d %d\n", score, DeadDrawFlag ? 1 : 0, LeadPawnSquare[0][White], LeadPawnSquare[0][Black]);
+    std::printf("%d %d %d %d\n", score, et.DeadDrawFlag ? 1 : 0, et.LeadPawnSquare[0][White], et.LeadPawnSquare[0][Black]);
 }
 
 // Drops a trailing carriage return and surrounding blanks.

@@ -15,6 +15,8 @@ namespace {
 // Reads coordinate moves from text[start..] and plays them; false at the
 // first move that is not legal (the moves before it stay played).
 bool PlayMoves(const std::string& text, std::size_t start) {
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
     int file = 0, from = 0;
     for (std::size_t i = start; i < text.size(); ++i) {
         const char c = text[i];
@@ -30,7 +32,7 @@ bool PlayMoves(const std::string& text, std::size_t start) {
             continue;
         }
         char promotion = 0;
-        const PlyPosition& root = PositionStack[0];
+        const PlyPosition& root = bt.PositionStack[0];
         const int piece = root.Board[from];
         const Side s = root.SideToMove;
         if (piece == PieceOf(s, Pawn) && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
@@ -47,7 +49,7 @@ bool PlayMoves(const std::string& text, std::size_t start) {
             return false;
         }
         // A move the game played is no longer credited by the history heuristic.
-        HistoryTable[from][square] = 0;
+        st.HistoryTable[from][square] = 0;
         from = 0;
     }
     return true;

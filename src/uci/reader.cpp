@@ -14,6 +14,7 @@
 #include "search/control.h"
 #include "search/info.h"
 #include "search/reset.h"
+#include "search/tables.h"
 #include "search/time.h"
 #include "uci/options.h"
 #include "uci/position.h"
@@ -65,8 +66,9 @@ bool ReadLine(std::string& line) {
 }
 
 void Quit() {
+    SearchThread& st = *ThreadSearch;
     SearchState.store(SearchStopped);
-    RootMoveReady.store(1);
+    st.RootMoveReady.store(1);
     EngineRunning.store(0);
     ReleaseBestMove();
     SetEvent(SearchRequest);

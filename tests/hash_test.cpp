@@ -25,10 +25,10 @@ TEST(HashTable, ResizeClearAndMatch) {
     ResizeHashTable(2);
     EXPECT_EQ(EntryCount, 139810u);
     for (uint32_t i = 0; i < EntryCount; i += 997) {
-        // Fields of the packed entries are copied out before comparing.
-        const int depth = HashTable[i].StoredDepth;
-        const uint32_t key = HashTable[i].CheckKey;
-        const int code = HashTable[i].CheckCode;
+        const HashEntry cleared = ReadEntry(i);
+        const int depth = cleared.StoredDepth;
+        const uint32_t key = cleared.CheckKey;
+        const int code = cleared.CheckCode;
         EXPECT_EQ(depth, -128);
         EXPECT_EQ(key, 0u);
         EXPECT_EQ(code, -32768);
@@ -36,16 +36,16 @@ TEST(HashTable, ResizeClearAndMatch) {
     PrepareRoot();
     const PlyPosition& p = bt.PositionStack[0];
     EXPECT_EQ(HashSlot(0), (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount);
-    HashEntry& e = HashTable[HashSlot(0)];
+    HashEntry e = ReadEntry(HashSlot(0));
     e.CheckKey = p.KeyHi;
     e.CheckCode = static_cast<int16_t>(p.StateCode);
     e.StoredDepth = 5;
-    EXPECT_TRUE(HashMatches(e, 0));
+    WriteEntry(HashSlot(0), e);
+    EXPECT_TRUE(HashMatches(ReadEntry(HashSlot(0)), 0));
     e.CheckCode = static_cast<int16_t>(p.StateCode + 1);
     EXPECT_FALSE(HashMatches(e, 0));
-    e.CheckCode = static_cast<int16_t>(p.StateCode);
     ClearHashTable();
-    EXPECT_FALSE(HashMatches(e, 0));
+    EXPECT_FALSE(HashMatches(ReadEntry(HashSlot(0)), 0));
     ResizeHashTable(0);  // clamped to 1 megabyte
     EXPECT_EQ(EntryCount, 69905u);
 }
@@ -57,16 +57,18 @@ TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
     MakeMove(1, FindMove(0, Sq("g1"), Sq("f3")));
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 32000);
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -32000);
-    HashEntry& e = HashTable[HashSlot(1)];
+    HashEntry e = ReadEntry(HashSlot(1));
     e.CheckKey = bt.PositionStack[1].KeyHi;
     e.CheckCode = static_cast<int16_t>(bt.PositionStack[1].StateCode);
     e.StoredDepth = 4;
     e.LowerBound = -40;
     e.UpperBound = 25;
+    WriteEntry(HashSlot(1), e);
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 40);   // 4 >= 5 - 1
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -25);
     EXPECT_EQ(ChildBound(1, 6, BoundKind::Upper), 32000);  // too shallow
     e.LowerBound = 0;
+    WriteEntry(HashSlot(1), e);
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 0);
 
     // A child that repeats an earlier position is worth 0 without any entry.

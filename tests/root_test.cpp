@@ -11,12 +11,13 @@ namespace {
 // Stores an entry for the ply-0 position.
 void StoreRoot(int depth, int lower, int upper) {
     BoardTables& bt = *ThreadBoard;
-    HashEntry& e = HashTable[HashSlot(0)];
+    HashEntry e = ReadEntry(HashSlot(0));
     e.CheckKey = bt.PositionStack[0].KeyHi;
     e.CheckCode = static_cast<int16_t>(bt.PositionStack[0].StateCode);
     e.StoredDepth = static_cast<int8_t>(depth);
     e.LowerBound = static_cast<int16_t>(lower);
     e.UpperBound = static_cast<int16_t>(upper);
+    WriteEntry(HashSlot(0), e);
 }
 
 }  // namespace
@@ -95,7 +96,9 @@ TEST(PrepareRoot, StartDepthFromTheTable) {
     EXPECT_EQ(st.StartDepth, 79);
     // Another state code (black to move) does not match.
     StoreRoot(12, 0, 0);
-    HashTable[HashSlot(0)].CheckCode = static_cast<int16_t>(bt.PositionStack[0].StateCode + 144);
+    HashEntry other = ReadEntry(HashSlot(0));
+    other.CheckCode = static_cast<int16_t>(bt.PositionStack[0].StateCode + 144);
+    WriteEntry(HashSlot(0), other);
     PrepareSearchRoot();
     EXPECT_EQ(st.StartDepth, 3);
     ClearHashTable();

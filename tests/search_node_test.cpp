@@ -9,7 +9,7 @@
 
 namespace {
 
-const HashEntry& RootEntry() { return HashTable[HashSlot(0)]; }
+HashEntry RootEntry() { return ReadEntry(HashSlot(0)); }
 
 // Searches the node at ply with its target ply equal to its ply: true when it
 // went on for a ply instead of handing over to the quiescence search (the
@@ -30,7 +30,7 @@ TEST(SearchNode, CheckmatedRootScoresMinusMateAndIsStoredAsFinal) {
     FreshSearch("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1");
     EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), -30000);
     EXPECT_EQ(bt.PositionStack[0].MoveCount, 0);
-    const HashEntry& e = RootEntry();
+    const HashEntry e = RootEntry();
     ASSERT_TRUE(HashMatches(e, 0));
     EXPECT_EQ(int(e.StoredDepth), 79);
     EXPECT_EQ(int(e.LowerBound), -30000);
@@ -42,7 +42,7 @@ TEST(SearchNode, CheckmatedRootScoresMinusMateAndIsStoredAsFinal) {
 TEST(SearchNode, StalemateScoresZeroAndIsStoredAsFinal) {
     FreshSearch("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
     EXPECT_EQ(AlphaBeta(0, 3, -ScoreInfinity, ScoreInfinity, false), 0);
-    const HashEntry& e = RootEntry();
+    const HashEntry e = RootEntry();
     ASSERT_TRUE(HashMatches(e, 0));
     EXPECT_EQ(int(e.StoredDepth), 79);
     EXPECT_EQ(int(e.LowerBound), 0);
@@ -197,7 +197,7 @@ TEST(SearchMateInHand, NonChecksAreRemovedInZeroWindowsAndTheirSuccessorIsTested
         st.HistoryTable[7][22] = 30;  // g1f3 first
         st.HistoryTable[7][24] = 20;  // g1h3 second
         st.HistoryTable[5][12] = 10;  // e1d2 last
-        HashEntry& e = HashTable[HashSlot(1)];
+        HashEntry e = ReadEntry(HashSlot(1));
         e.CheckKey = bt.PositionStack[1].KeyHi;
         e.CheckCode = static_cast<int16_t>(bt.PositionStack[1].StateCode);
         e.StoredDepth = 79;
@@ -205,6 +205,7 @@ TEST(SearchMateInHand, NonChecksAreRemovedInZeroWindowsAndTheirSuccessorIsTested
         e.UpperBound = 30001;
         e.BestMove = Move{0, 0};
         e.PreviousBest = Move{0, 0};
+        WriteEntry(HashSlot(1), e);
     };
     // Zero window: g1f3 is searched, g1h3 gives no check and is removed; the
     // illegal e1d2 that takes its place is tested and removed too.
@@ -230,7 +231,7 @@ TEST(SearchQuiesce, UnknownPositionInCheckBecomesAOnePlyAlphaBetaNode) {
     // Once the table knows it, the quiescence search handles it itself and
     // never raises the selective depth.
     st.SelDepth = 0;
-    ASSERT_TRUE(HashMatches(HashTable[HashSlot(1)], 1));
+    ASSERT_TRUE(HashMatches(ReadEntry(HashSlot(1)), 1));
     Quiesce(1, -ScoreInfinity, ScoreInfinity);
     EXPECT_EQ(st.SelDepth, 0);
 }
@@ -239,7 +240,7 @@ TEST(SearchQuiesce, DeadDrawIsStoredAsFinalZero) {
     FreshSearch("4k3/8/8/8/8/8/8/2N1K3 b - - 0 1");
     PlayText(0, "e8d8");
     EXPECT_EQ(Quiesce(1, -ScoreInfinity, ScoreInfinity), 0);
-    const HashEntry& e = HashTable[HashSlot(1)];
+    const HashEntry e = ReadEntry(HashSlot(1));
     ASSERT_TRUE(HashMatches(e, 1));
     EXPECT_EQ(int(e.StoredDepth), 79);
     EXPECT_EQ(int(e.LowerBound), 0);
@@ -316,7 +317,7 @@ TEST(SearchNode, NodeWithoutMovesEmptiesOnlySlotZeroAndAQuiescenceChildStillTrie
     const int standPat = Evaluate(2);
     Quiesce(2, standPat, standPat + 1);
     EXPECT_EQ(MoveText(st.PvTable[2][0]), " a3a6");
-    EXPECT_EQ(MoveText(HashTable[HashSlot(2)].BestMove), " a3a6");
+    EXPECT_EQ(MoveText(ReadEntry(HashSlot(2)).BestMove), " a3a6");
 
     // The same node with slot 1 of row 1 empty orders by victim and attacker.
     FreshSearch("6k1/5ppp/p7/4n3/3P4/Q7/8/1R4K1 w - - 0 1");

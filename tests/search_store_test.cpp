@@ -11,21 +11,21 @@ TEST(SearchStore, MatesWithinTheDepthAreFinalAndSetTheMateKiller) {
     const uint32_t slot = HashSlot(0);
     st.PvTable[0][0] = MoveFromText(0, "a1a8");
     StoreNode(slot, 0, 3, 29999, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
-    EXPECT_EQ(int(HashTable[slot].StoredDepth), 79);
-    EXPECT_EQ(int(HashTable[slot].LowerBound), 29999);
-    EXPECT_EQ(int(HashTable[slot].UpperBound), 29999);  // every move searched: exact
+    EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 79);
+    EXPECT_EQ(int(ReadEntry(slot).LowerBound), 29999);
+    EXPECT_EQ(int(ReadEntry(slot).UpperBound), 29999);  // every move searched: exact
     EXPECT_EQ(MoveText(st.MateKiller[0][White]), " a1a8");
     // A mate further away than the depth searched holds only when it cut off.
     StoreNode(slot, 0, 3, 29991, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
-    EXPECT_EQ(int(HashTable[slot].StoredDepth), 3);
+    EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 3);
     StoreNode(slot, 0, 3, 29991, 0, 100, -ScoreInfinity, 500, 20, 4, false, false);
-    EXPECT_EQ(int(HashTable[slot].StoredDepth), 79);
-    EXPECT_EQ(int(HashTable[slot].UpperBound), ScoreInfinity);
+    EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 79);
+    EXPECT_EQ(int(ReadEntry(slot).UpperBound), ScoreInfinity);
     // A fail-low keeps the node's lower value and records best as the upper bound.
     StoreNode(slot, 0, 4, -50, 0, 100, -200, ScoreInfinity, 20, 21, false, false);
-    EXPECT_EQ(int(HashTable[slot].StoredDepth), 4);
-    EXPECT_EQ(int(HashTable[slot].LowerBound), -200);
-    EXPECT_EQ(int(HashTable[slot].UpperBound), -50);
+    EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 4);
+    EXPECT_EQ(int(ReadEntry(slot).LowerBound), -200);
+    EXPECT_EQ(int(ReadEntry(slot).UpperBound), -50);
 }
 
 TEST(SearchStore, BestMoveChangesKeepThePreviousOne) {
@@ -36,8 +36,8 @@ TEST(SearchStore, BestMoveChangesKeepThePreviousOne) {
     StoreNode(slot, 0, 3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
     st.PvTable[0][0] = MoveFromText(0, "d2d4");
     StoreNode(slot, 0, 3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 20, 21, false, false);
-    EXPECT_EQ(MoveText(HashTable[slot].BestMove), " d2d4");
-    EXPECT_EQ(MoveText(HashTable[slot].PreviousBest), " e2e4");
+    EXPECT_EQ(MoveText(ReadEntry(slot).BestMove), " d2d4");
+    EXPECT_EQ(MoveText(ReadEntry(slot).PreviousBest), " e2e4");
 }
 
 TEST(SearchStore, KillersFillOnceInAlphaBetaAndShiftInPvSearch) {

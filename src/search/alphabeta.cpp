@@ -421,12 +421,13 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
 
     // 2. The node's table entry; without one, internal iterative deepening.
     n.slot = HashSlot(ply);
-    const HashEntry& entry = HashTable[n.slot];
+    HashEntry entry = ReadEntry(n.slot);
     bool match = HashMatches(entry, ply);
     if (fresh && beta > -MateBound && alpha < MateBound && ply < limit - 2 && !match) {
         int score;
         if (DeepenFirst<Pv>(n, score)) return score;
         fresh = false;
+        entry = ReadEntry(n.slot);
         match = HashMatches(entry, ply);
     }
 

@@ -2,23 +2,109 @@
 // child bound the searches read before searching a move.
 #include "search/hash.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/output.h"
 #include "search/limits.h"
 
-HashEntry* HashTable = nullptr;
+HashWords* HashTable = nullptr;
 uint32_t EntryCount = 0;
 
 namespace {
 
+// The remainder by EntryCount without a division: with
+// Reciprocal = ceil(2^64 / EntryCount), the high 64 bits of
+// (Reciprocal * x mod 2^64) * EntryCount are exactly x mod EntryCount for
+// every 32-bit x. Set with the entry count, before any search reads it.
+uint64_t Reciprocal = 0;
+
+int ClearThreads = 1;
+
+// Takes a new array of count entries as the table.
+void UseTable(HashWords* table, uint32_t count) {
+    std::free(HashTable);
+    HashTable = table;
+    EntryCount = count;
+    Reciprocal = ~uint64_t{0} / count + 1;
+}
+
 // Allocates a zeroed array of count entries; nullptr when memory is short.
-HashEntry* AllocateEntries(uint32_t count) {
-    return static_cast<HashEntry*>(std::calloc(count, sizeof(HashEntry)));
+HashWords* AllocateEntries(uint32_t count) { return static_cast<HashWords*>(std::calloc(count, sizeof(HashWords))); }
+
+inline uint32_t RemainderByEntryCount(uint32_t x) {
+    const uint64_t low = Reciprocal * x;
+    return static_cast<uint32_t>((static_cast<unsigned __int128>(low) * EntryCount) >> 64);
+}
+
+// A mix of the data word in which every bit of the data changes about half
+// of the result's bits (the finaliser of MurmurHash3; a bijection).
+inline uint64_t MixData(uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    x *= 0xC4CEB9FE1A85EC53ull;
+    x ^= x >> 33;
+    return x;
+}
+
+inline uint64_t LoadWord(uint64_t& word) { return std::atomic_ref<uint64_t>(word).load(std::memory_order_relaxed); }
+inline void StoreWord(uint64_t& word, uint64_t value) {
+    std::atomic_ref<uint64_t>(word).store(value, std::memory_order_relaxed);
+}
+
+inline uint64_t MoveBits(Move m) { return uint64_t{m.From} | uint64_t{m.To} << 8; }
+// A move read back from the table: anything but a well-formed move (an
+// entry written by another program version, say) becomes the empty move.
+inline Move MoveOfBits(uint64_t bits) {
+    const Move m{static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8)};
+    if (m.From == 0 || (m.From <= 64 && IsValidToByte(m.To))) return m;
+    return Move{0, 0};
+}
+
+// Entries [first, last) marked empty: a check word of no position over the
+// entry's own data word.
+void ClearRange(uint32_t first, uint32_t last) {
+    for (uint32_t i = first; i < last; ++i) {
+        HashEntry e = ReadEntry(i);
+        e.StoredDepth = -128;
+        e.CheckKey = 0;
+        e.CheckCode = -32768;
+        WriteEntry(i, e);
+    }
 }
 
 }  // namespace
+
+HashEntry ReadEntry(uint32_t slot) {
+    HashWords& w = HashTable[slot];
+    const uint64_t data = LoadWord(w.Data);
+    const uint64_t check = LoadWord(w.Check) ^ MixData(data);
+    HashEntry e;
+    e.CheckKey = static_cast<uint32_t>(check);
+    e.CheckCode = static_cast<int16_t>(check >> 32);
+    e.StoredDepth = static_cast<int8_t>(check >> 48);
+    e.LowerBound = static_cast<int16_t>(data);
+    e.UpperBound = static_cast<int16_t>(data >> 16);
+    e.PreviousBest = MoveOfBits(data >> 32);
+    e.BestMove = MoveOfBits(data >> 48);
+    return e;
+}
+
+void WriteEntry(uint32_t slot, const HashEntry& e) {
+    const uint64_t data = uint64_t{static_cast<uint16_t>(e.LowerBound)} |
+                          uint64_t{static_cast<uint16_t>(e.UpperBound)} << 16 | MoveBits(e.PreviousBest) << 32 |
+                          MoveBits(e.BestMove) << 48;
+    const uint64_t check = uint64_t{e.CheckKey} | uint64_t{static_cast<uint16_t>(e.CheckCode)} << 32 |
+                           uint64_t{static_cast<uint8_t>(e.StoredDepth)} << 48;
+    HashWords& w = HashTable[slot];
+    StoreWord(w.Data, data);
+    StoreWord(w.Check, check ^ MixData(data));
+}
 
 uint32_t EntryCountFor(int64_t megabytes) {
     if (megabytes < 1) megabytes = 1;
@@ -29,57 +115,40 @@ uint32_t EntryCountFor(int64_t megabytes) {
 void InitHashTable() {
     const uint32_t count = EntryCountFor(1);
     if (HashTable == nullptr || EntryCount != count) {
-        HashEntry* table = AllocateEntries(count);
-        if (table != nullptr) {
-            std::free(HashTable);
-            HashTable = table;
-            EntryCount = count;
-        }
+        HashWords* table = AllocateEntries(count);
+        if (table != nullptr) UseTable(table, count);
     }
     ClearHashTable();
 }
 
 void ResizeHashTable(int64_t megabytes) {
     const uint32_t count = EntryCountFor(megabytes);
-    HashEntry* table = AllocateEntries(count);
+    HashWords* table = AllocateEntries(count);
     // Without memory for the new size the old table stays as it is; the log
     // line names the entry count actually in use.
-    if (table != nullptr) {
-        std::free(HashTable);
-        HashTable = table;
-        EntryCount = count;
-    }
+    if (table != nullptr) UseTable(table, count);
     LogLine("Setze Hash auf " + std::to_string(EntryCount));
     if (table != nullptr) ClearHashTable();
 }
 
+void SetHashClearThreads(int threads) { ClearThreads = std::max(1, threads); }
+
 void ClearHashTable() {
-    for (uint32_t i = 0; i < EntryCount; ++i) {
-        HashTable[i].StoredDepth = -128;
-        HashTable[i].CheckKey = 0;
-        HashTable[i].CheckCode = -32768;
+    // A small table is cleared at once; a large one in as many parts as there
+    // are search threads, each by a thread of its own.
+    constexpr uint32_t partMinimum = 1u << 20;
+    const uint32_t parts = std::min<uint32_t>(static_cast<uint32_t>(ClearThreads), EntryCount / partMinimum + 1);
+    if (parts <= 1) {
+        ClearRange(0, EntryCount);
+        return;
     }
+    std::vector<std::thread> clearers;
+    const uint32_t share = EntryCount / parts;
+    for (uint32_t k = 1; k < parts; ++k)
+        clearers.emplace_back(ClearRange, k * share, k + 1 == parts ? EntryCount : (k + 1) * share);
+    ClearRange(0, share);
+    for (std::thread& t : clearers) t.join();
 }
-
-namespace {
-
-// The remainder by EntryCount without a division: with
-// Reciprocal = ceil(2^64 / EntryCount), the high 64 bits of
-// (Reciprocal * x mod 2^64) * EntryCount are exactly x mod EntryCount for
-// every 32-bit x. Recomputed whenever the entry count has changed.
-uint32_t ReciprocalFor = 0;
-uint64_t Reciprocal = 0;
-
-inline uint32_t RemainderByEntryCount(uint32_t x) {
-    if (ReciprocalFor != EntryCount) {
-        ReciprocalFor = EntryCount;
-        Reciprocal = ~uint64_t{0} / EntryCount + 1;
-    }
-    const uint64_t low = Reciprocal * x;
-    return static_cast<uint32_t>((static_cast<unsigned __int128>(low) * EntryCount) >> 64);
-}
-
-}  // namespace
 
 uint32_t HashSlot(int ply) {
     BoardTables& bt = *ThreadBoard;
@@ -87,17 +156,17 @@ uint32_t HashSlot(int ply) {
     return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
-bool RootTableOff = false;
+std::atomic<bool> RootTableOff{false};
 
 bool HashMatches(const HashEntry& e, int ply) {
     BoardTables& bt = *ThreadBoard;
-    if (ply == 0 && RootTableOff) return false;
+    if (ply == 0 && RootTableOff.load(std::memory_order_relaxed)) return false;
     const PlyPosition& p = bt.PositionStack[ply];
     return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
 }
 
 int ChildBound(int ply, int limit, BoundKind which) {
-    const HashEntry& e = HashTable[HashSlot(ply)];
+    const HashEntry e = ReadEntry(HashSlot(ply));
     int value = which == BoundKind::Upper ? NoScore : -NoScore;
     if (HashMatches(e, ply) && e.StoredDepth >= limit - ply)
         value = which == BoundKind::Upper ? -e.LowerBound : -e.UpperBound;

@@ -1,12 +1,19 @@
-// The transposition table: one array of packed 15-byte entries, one entry
-// per slot, always replaced on store.
+// The transposition table: one array of entries, one entry per slot, always
+// replaced on store. Every search thread probes and stores it at once without
+// a lock: an entry is kept as two 64-bit words, each read and written as one
+// relaxed atomic, and the check word is stored XORed with a mix of the data
+// word, so that an entry whose two words come from different stores no longer
+// matches any position (a miss) instead of pairing one position's key with
+// another's bounds.
 #pragma once
+
+#include <atomic>
 
 #include <cstdint>
 
 #include "board/board.h"
 
-#pragma pack(push, 1)
+// One entry as the searches read and write it (15 bytes of information).
 struct HashEntry {
     uint32_t CheckKey;     // the position's KeyHi
     int16_t CheckCode;     // the position's StateCode
@@ -16,11 +23,22 @@ struct HashEntry {
     Move PreviousBest;
     Move BestMove;
 };
-#pragma pack(pop)
-static_assert(sizeof(HashEntry) == 15, "HashEntry must be packed into 15 bytes");
 
-extern HashEntry* HashTable;
+// One entry in memory: CheckKey, CheckCode and StoredDepth in the check word
+// (XORed with a mix of the data word), the bounds and both moves in the data word.
+struct HashWords {
+    uint64_t Check;
+    uint64_t Data;
+};
+
+extern HashWords* HashTable;
 extern uint32_t EntryCount;
+
+// The entry in a slot; one whose two words were written by different stores
+// reads as an entry of no position. Its moves are always well-formed.
+HashEntry ReadEntry(uint32_t slot);
+// Writes an entry into a slot (both words).
+void WriteEntry(uint32_t slot, const HashEntry& e);
 
 // Entry count for a "Hash" value in megabytes (clamped to 1..4096).
 uint32_t EntryCountFor(int64_t megabytes);
@@ -29,8 +47,11 @@ void InitHashTable();
 // Reallocates the table for N megabytes, logs "Setze Hash auf <count>" and
 // clears it. A table that cannot be allocated leaves the previous one.
 void ResizeHashTable(int64_t megabytes);
-// Marks every entry empty.
+// Marks every entry empty (its bounds and moves stay), in parallel with the
+// number of threads set by SetHashClearThreads for a large table.
 void ClearHashTable();
+// How many threads clear the table (the "Threads" option; 1 at start).
+void SetHashClearThreads(int threads);
 // Slot of the position at ply: (KeyLo xor SideKey[side]) mod EntryCount.
 uint32_t HashSlot(int ply);
 // Whether an entry belongs to the position at ply.
@@ -53,7 +74,7 @@ inline void SetEntryBestMove(HashEntry& e, Move best) {
 // lines of several principal variations): the root's entry then neither
 // answers nor is written, since it holds or would hold a result over every
 // root move. The positions below the root use the table as always.
-extern bool RootTableOff;
+extern std::atomic<bool> RootTableOff;
 enum class BoundKind { Lower, Upper };
 // A bound on the score of the child just made at ply, seen from its parent.
 int ChildBound(int ply, int limit, BoundKind which);

@@ -21,7 +21,7 @@ struct QuiesceState {
     int side;
     bool threatChild;
     bool inCheck;
-    HashEntry* entry;     // the node's table slot
+    uint32_t slot;        // the node's table slot
     int lower;            // bounds on the node's score (from the table)
     int upper;
     bool depthZeroEntry;  // the entry was written by an earlier quiescence search
@@ -33,13 +33,15 @@ struct QuiesceState {
 };
 
 // Writes the node's table entry: depth 0 unless a mate is proven.
-void StoreQuiescence(HashEntry& entry, int ply, int depth, int lowerBound, int upperBound) {
+void StoreQuiescence(uint32_t slot, int ply, int depth, int lowerBound, int upperBound) {
     SearchThread& st = *ThreadSearch;
+    HashEntry entry = ReadEntry(slot);
     StampEntry(entry, ply);
     entry.StoredDepth = static_cast<int8_t>(depth);
     entry.LowerBound = static_cast<int16_t>(lowerBound);
     entry.UpperBound = static_cast<int16_t>(upperBound);
     SetEntryBestMove(entry, st.PvTable[ply][0]);
+    WriteEntry(slot, entry);
 }
 
 // Stand pat on the evaluation (not over an entry of an earlier quiescence
@@ -58,7 +60,7 @@ bool StandPat(QuiesceState& q, int& score) {
     }
     const int g = q.standPat = Evaluate(q.ply);
     if (et.DeadDrawFlag) {
-        StoreQuiescence(*q.entry, q.ply, AnyDepth, 0, 0);
+        StoreQuiescence(q.slot, q.ply, AnyDepth, 0, 0);
         score = 0;
         return true;
     }
@@ -191,9 +193,9 @@ int FinishQuiescence(QuiesceState& q) {
         st.MateKiller[ply][q.side] = st.PvTable[ply][0];
     }
     if (r < (lowered ? q.alpha - 1 : q.alpha))
-        StoreQuiescence(*q.entry, ply, depth, q.lower, r);
+        StoreQuiescence(q.slot, ply, depth, q.lower, r);
     else
-        StoreQuiescence(*q.entry, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
+        StoreQuiescence(q.slot, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
     return r;
 }
 
@@ -221,8 +223,8 @@ int Quiesce(int ply, int alpha, int beta) {
 
     // 2. Count the node; its table entry, probed at any stored depth.
     ++st.NodeCount;
-    q.entry = &HashTable[HashSlot(ply)];
-    const HashEntry& entry = *q.entry;
+    q.slot = HashSlot(ply);
+    const HashEntry entry = ReadEntry(q.slot);
     q.lower = -ScoreInfinity;
     q.upper = ScoreInfinity;
     int score;

@@ -21,7 +21,7 @@ void ClearLearnedState() {
     ClearEvalCaches();
     // Wipe the table completely: clearing it keeps the old entries' moves,
     // which would carry one run's ordering into the next.
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashEntry) * EntryCount);
+    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
 }

@@ -16,7 +16,7 @@ int RootStartDepth() {
     // A known root starts the iterations at its stored depth; a proven mate
     // two plies beyond its distance.
     int depth = 3;
-    const HashEntry& e = HashTable[HashSlot(0)];
+    const HashEntry e = ReadEntry(HashSlot(0));
     if (e.StoredDepth >= 0 && HashMatches(e, 0)) {
         depth = e.StoredDepth;
         if (e.StoredDepth == AnyDepth && e.LowerBound != e.UpperBound) {

@@ -9,8 +9,8 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     // A root that searches only part of its moves keeps its result out of the table.
-    HashEntry scratch{};
-    HashEntry& entry = (ply == 0 && RootTableOff) ? scratch : HashTable[slot];
+    const bool keepOut = ply == 0 && RootTableOff.load(std::memory_order_relaxed);
+    HashEntry entry = ReadEntry(slot);
     const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     const Move bestMove = st.PvTable[ply][0];
@@ -53,5 +53,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     }
 
     SetEntryBestMove(entry, st.PvTable[ply][0]);
+    if (!keepOut) WriteEntry(slot, entry);
     return best;
 }

@@ -16,6 +16,7 @@
 #include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 namespace {
@@ -177,7 +178,7 @@ bool LoneKingDecides(NodeState& n, int& score) {
             return true;
         }
         if (n.beta - n.alpha > 1 && e + 3000 < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
-            --st.NodeCount;
+            CountNodes(st, -1);
             score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
             return true;
         }
@@ -443,7 +444,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     if (CheckExtends(n)) ++n.limit;
 
     // 4. Count the node.
-    ++st.NodeCount;
+    CountNodes(st, 1);
     if (st.SelDepth < ply) st.SelDepth = ply;
 
     // 5. Table probe.

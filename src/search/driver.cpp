@@ -10,6 +10,7 @@
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
@@ -32,6 +33,8 @@ bool MateLimitReached(int score, int mateLimit) {
     return mateLimit > 0 && score > MateBound && score <= MateScore && (ScoreInfinity - score) / 2 <= mateLimit;
 }
 
+}  // namespace
+
 // Copies row 0 of the PvTable down its diagonal, so that each ply of the
 // next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
@@ -45,6 +48,8 @@ void SeedPrincipalVariation() {
         }
     }
 }
+
+namespace {
 
 // One iteration over the whole (or the searchmoves) root list: the search
 // reports its own lines.
@@ -68,7 +73,7 @@ void Answer(int score) {
         if (MultiPvLines > 1) SendMultiPvLine(1, score, st.PvTable[0]);
         else SendRootInfoLine(score);
     }
-    SendSpeedLine(st.NodeCount, ElapsedMilliseconds());
+    SendSpeedLine(TotalNodes(), ElapsedMilliseconds());
     Move ponder{0, 0};
     if (best.From != 0 && LegalLineLength(st.PvTable[0], 2) == 2) ponder = st.PvTable[0][1];
     SendBestMove(best, ponder);
@@ -99,6 +104,7 @@ void RunSearch(int depthLimit) {
     if (severalLines) PrepareRootLines(restricted);
     st.IterationDepth = st.StartDepth;
     if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
+    StartHelpers();
 
     int score = 0;
     while (true) {
@@ -107,7 +113,8 @@ void RunSearch(int depthLimit) {
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
-        if (st.NodeCount != 0 && elapsed > 1000) SendSpeedLine(st.NodeCount, elapsed);
+        const uint64_t nodes = TotalNodes();
+        if (nodes != 0 && elapsed > 1000) SendSpeedLine(nodes, elapsed);
 
         // A restricted root plays on to its limits even with a single move left.
         const int rootMoves = restricted ? 0 : severalLines ? RootLineCandidates() : bt.PositionStack[0].MoveCount;
@@ -141,5 +148,8 @@ void RunSearch(int depthLimit) {
         st.PvTable[0][0] = FirstLegalRootMove();
         EndPvRow(0);
     }
+    // The helpers unwind on the same stopped state; the answer's figures
+    // count their nodes once they have all stopped.
+    WaitForHelpers();
     Answer(score);
 }

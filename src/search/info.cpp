@@ -6,6 +6,7 @@
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 bool RootLinesMuted = false;
@@ -19,8 +20,7 @@ std::string DepthText() {
 }
 
 std::string NodesAndTime() {
-    SearchThread& st = *ThreadSearch;
-    return " nodes " + std::to_string(st.NodeCount) + " time " +
+    return " nodes " + std::to_string(TotalNodes()) + " time " +
            std::to_string(static_cast<int64_t>(ElapsedMilliseconds()));
 }
 }  // namespace
@@ -52,7 +52,7 @@ std::string PvText(int maxMoves) { SearchThread& st = *ThreadSearch; return Line
 
 void SendRootInfoLine(int score, int pvMoves) {
     SearchThread& st = *ThreadSearch;
-    if (RootLinesMuted) return;
+    if (IsHelperThread() || RootLinesMuted) return;  // only the main search thread reports
     const std::string pv = PvText(pvMoves);
     if (!pv.empty()) ReportedMove = st.PvTable[0][0];
     SendLine(DepthText() + ScoreText(score) + NodesAndTime() + pv);
@@ -68,9 +68,9 @@ Move LastReportedMove() { return ReportedMove; }
 void ForgetReportedMove() { ReportedMove = Move{0, 0}; }
 
 void SendCurrMoveLine(Move move, int number) {
-    SearchThread& st = *ThreadSearch;
+    if (IsHelperThread()) return;
     SendLine(DepthText() + " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
-             std::to_string(st.NodeCount));
+             std::to_string(TotalNodes()));
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }

@@ -10,6 +10,7 @@
 #include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -222,7 +223,7 @@ int Quiesce(int ply, int alpha, int beta) {
     }
 
     // 2. Count the node; its table entry, probed at any stored depth.
-    ++st.NodeCount;
+    CountNodes(st, 1);
     q.slot = HashSlot(ply);
     const HashEntry entry = ReadEntry(q.slot);
     q.lower = -ScoreInfinity;
@@ -237,7 +238,7 @@ int Quiesce(int ply, int alpha, int beta) {
     } else if ((q.inCheck || (ply >= 1 && bt.CheckerSquare[ply - 1] != 0 && bt.PositionStack[ply - 1].MoveCount == 1)) &&
                ply < ExtensionPlyLimit) {
         // An unknown position in check is searched one ply in full.
-        --st.NodeCount;
+        CountNodes(st, -1);
         return AlphaBeta(ply, ply + 1, alpha, beta, true);
     }
 

@@ -9,6 +9,7 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/search.h"
+#include "search/threads.h"
 
 void InitEngineTables() {
     SetStartPosition();
@@ -24,6 +25,7 @@ void ClearLearnedState() {
     std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
+    ResetHelperTables();
 }
 
 void ResetEngineState() {

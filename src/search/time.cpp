@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "search/limits.h"
 #include "search/tables.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -107,6 +108,8 @@ void StartPonderedClock() {
 
 bool DeadlineCheck() {
     SearchThread& st = *ThreadSearch;
+    // A helper unwinds when the main search thread stops; the clock is the main thread's.
+    if (st.Index != 0) return SearchIsStopped();
     if (st.IterationDepth <= 3) {
         // The shallow iterations are not cut by the budget, but not even
         // they run past the clock's hard limit: on a slow or busy machine a
@@ -123,7 +126,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (NodeLimit != 0 && st.NodeCount >= NodeLimit) {
+    if (NodeLimit != 0 && TotalNodes() >= NodeLimit) {
         SearchState.store(SearchStopped);
         return true;
     }

@@ -3,6 +3,7 @@
 // other with the tables they share, from a freshly cleared state.
 #include "uci/bench.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "search/info.h"
 #include "search/reset.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/time.h"
 
 namespace {
@@ -80,10 +82,11 @@ void StartBenchSearch() {
 
 }  // namespace
 
-BenchResult RunBench(int depth, bool listPositions) {
+BenchResult RunBench(int depth, bool listPositions, int threads) {
     SearchThread& st = *ThreadSearch;
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
+    SetSearchThreads(threads);
     ResetEngineState();
     BenchResult result{0, 0, 0};
     const double start = CurrentTime();
@@ -91,11 +94,12 @@ BenchResult RunBench(int depth, bool listPositions) {
         if (!SetupFen(BenchPositions[n])) continue;
         StartBenchSearch();
         RunSearch(depth);
-        result.Nodes += st.NodeCount;
+        const uint64_t nodes = TotalNodes();
+        result.Nodes += nodes;
         if (listPositions) {
             // One line per position: its node count, the move chosen and the
             // line behind it, for comparing two builds position by position.
-            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(st.NodeCount) +
+            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(nodes) +
                                      " move" + MoveText(st.PvTable[0][0]) + PvText(LastLineSlot) + "\n";
             std::fputs(line.c_str(), stdout);
         }
@@ -103,6 +107,7 @@ BenchResult RunBench(int depth, bool listPositions) {
     }
     result.Milliseconds = (CurrentTime() - start) * MillisecondsPerDay;
     SearchState.store(SearchStopped);
+    SetSearchThreads(1);
     OutputSilenced = silenced;
     return result;
 }
@@ -114,9 +119,14 @@ int BenchCommand(int argc, char** argv) {
         if (asked >= 1 && asked <= MaxSearchDepth) depth = asked;
     }
     const bool listPositions = argc > 3 && std::strcmp(argv[3], "list") == 0;
-    const BenchResult result = RunBench(depth, listPositions);
+    // "threads N": the same positions searched by N threads (1..MaxSearchThreads).
+    int threads = 0;
+    if (argc > 4 && std::strcmp(argv[3], "threads") == 0) threads = std::clamp(std::atoi(argv[4]), 1, MaxSearchThreads);
+    const BenchResult result = RunBench(depth, listPositions, threads > 0 ? threads : 1);
     const double ms = result.Milliseconds > 0 ? result.Milliseconds : 1;
-    std::printf("Positions: %d\nDepth: %d\nTime (ms): %.0f\n", result.Positions, depth, ms);
+    std::printf("Positions: %d\nDepth: %d\n", result.Positions, depth);
+    if (threads > 0) std::printf("Threads: %d\n", threads);
+    std::printf("Time (ms): %.0f\n", ms);
     std::printf("Nodes searched: %llu\n", static_cast<unsigned long long>(result.Nodes));
     std::printf("Nodes/second: %llu\n", static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms));
     return 0;

@@ -14,8 +14,9 @@ struct BenchResult {
 };
 
 // Searches every built-in position to the depth from a freshly cleared state
-// and sends nothing to a GUI. With listPositions, prints one line per
-// position on standard output: its node count, chosen move and line.
-BenchResult RunBench(int depth, bool listPositions = false);
+// and sends nothing to a GUI, with threads search threads (1: deterministic,
+// the node count is the search's signature). With listPositions, prints one
+// line per position on standard output: its node count, chosen move and line.
+BenchResult RunBench(int depth, bool listPositions = false, int threads = 1);
 // The command-line mode; returns the process exit code.
 int BenchCommand(int argc, char** argv);

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
+#include "search/threads.h"
 #include "uci/version.h"
 
 namespace {
@@ -63,6 +65,7 @@ void SendIdentity() {
     SendLine("id author Arno Vilquet");
     SendLine("option name Hash type spin default 1 min 1 max 4096");
     SendLine("option name Clear Hash type button");
+    SendLine("option name Threads type spin default 1 min 1 max " + std::to_string(MaxSearchThreads));
     SendLine("option name Ponder type check default false");
     SendLine("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv));
     SendLine("option name Move Overhead type spin default 50 min 0 max 5000");
@@ -84,6 +87,9 @@ void SetOption(const std::string& lower, const std::string& raw) {
         if (SpinValue("Hash", value, 1, 4096, HashMegabytes)) ResizeHashTable(HashMegabytes);
     } else if (name == "clear hash") {
         ClearHashTable();
+    } else if (name == "threads") {
+        int threads = SearchThreadCount();
+        if (SpinValue("Threads", value, 1, MaxSearchThreads, threads)) SetSearchThreads(threads);
     } else if (name == "ponder") {
         PonderAllowed = CheckValue("Ponder", value, PonderAllowed);
     } else if (name == "multipv") {

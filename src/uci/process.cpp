@@ -10,6 +10,7 @@
 #include "search/control.h"
 #include "search/driver.h"
 #include "search/reset.h"
+#include "search/threads.h"
 #include "uci/reader.h"
 
 int RunEngine() {
@@ -32,6 +33,7 @@ int RunEngine() {
         }
     }
     SearchFinished();
+    SetSearchThreads(1);  // the helpers are joined
 
     CloseLog();
     inputThread.join();

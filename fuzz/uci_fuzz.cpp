@@ -1,7 +1,8 @@
 // libFuzzer target: arbitrary bytes arrive on the command reader's path as a
 // GUI would send them. Lines are cut the way the reader cuts them and carried
 // out one by one; a "go " runs its search at once on this thread, bounded to a
-// small depth and node count so that one input stays fast.
+// small depth and node count so that one input stays fast. The engine searches
+// with two threads (a helper beside this one) unless the input sets "Threads".
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "search/control.h"
 #include "search/driver.h"
 #include "search/reset.h"
+#include "search/threads.h"
 #include "uci/reader.h"
 
 namespace {
@@ -23,15 +25,18 @@ void Initialise() {
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, 1);
     ResetEngineState();
+    SetSearchThreads(2);
 }
 
-// Large tables would only measure the allocator: keep "Hash" values small.
+// Large tables would only measure the allocator, many threads only the
+// scheduler: keep "Hash" values small and "Threads" to at most 4.
 bool AcceptLine(const std::string& line) {
     std::string lower = line;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower.find("hash value") == std::string::npos) return true;
     std::size_t blank = lower.rfind(' ');
     std::string value = lower.substr(blank == std::string::npos ? 0 : blank + 1);
+    if (lower.find("threads value") != std::string::npos) return value.size() == 1 && value[0] <= '4';
+    if (lower.find("hash value") == std::string::npos) return true;
     return value.size() <= 2;
 }
 }  // namespace

@@ -132,3 +132,39 @@ TEST(HashTable, SlotIsTheKeysRemainderForEverySizeAndKey) {
     }
     ResizeHashTable(1);
 }
+
+TEST(HashTable, AnEntryMixedFromTwoStoresMatchesNeitherPosition) {
+    FreshTables();
+    PrepareRoot();
+    HashEntry a{};
+    a.CheckKey = 0x12345678u;
+    a.CheckCode = 17;
+    a.StoredDepth = 6;
+    a.LowerBound = -40;
+    a.UpperBound = 25;
+    a.BestMove = Move{13, 29};
+    HashEntry b = a;
+    b.CheckKey = 0x9ABCDEF0u;
+    b.CheckCode = 161;
+    b.LowerBound = 300;
+    const uint32_t slot = 1234;
+    WriteEntry(slot, a);
+    const HashWords first = HashTable[slot];
+    WriteEntry(slot, b);
+    const HashWords second = HashTable[slot];
+    // Each store reads back whole.
+    EXPECT_EQ(ReadEntry(slot).CheckKey, b.CheckKey);
+    EXPECT_EQ(ReadEntry(slot).LowerBound, 300);
+    // The check word of one store with the data word of the other: no key of
+    // either, so no position takes the other's bounds.
+    for (const HashWords& torn : {HashWords{first.Check, second.Data}, HashWords{second.Check, first.Data}}) {
+        HashTable[slot] = torn;
+        const HashEntry e = ReadEntry(slot);
+        EXPECT_FALSE(e.CheckKey == a.CheckKey && e.CheckCode == a.CheckCode);
+        EXPECT_FALSE(e.CheckKey == b.CheckKey && e.CheckCode == b.CheckCode);
+    }
+    // Whatever the words hold, the moves read back are well-formed.
+    HashTable[slot] = HashWords{0, 0xFFFF'FFFF'0000'0000ull};
+    EXPECT_TRUE(IsEmptyMove(ReadEntry(slot).BestMove));
+    EXPECT_TRUE(IsEmptyMove(ReadEntry(slot).PreviousBest));
+}

@@ -49,7 +49,8 @@ sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest $(CTEST_ARGS) -E 'Slow'
 
-# ThreadSanitizer build; runs the tests that drive the engine's two threads.
+# ThreadSanitizer build; runs the tests that drive the engine's threads (the input thread,
+# the main search thread and, in the Threads tests, 2 and 4 search threads).
 tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILL_TSAN=ON -DQUILL_WERROR=$(WERROR) >/dev/null
 	cmake --build build-tsan -j $(JOBS)

@@ -53,16 +53,18 @@ void HelperSearch(SearchThread& st) {
     }
 }
 
-// seen: the searches started before the helper was created.
-void HelperLoop(SearchThread* state, uint64_t seen) {
+// seen: the searches started before the helper was created. The helper
+// keeps its index apart from its state, which ResetHelperTables may wipe
+// between searches.
+void HelperLoop(SearchThread* state, int32_t index, uint64_t seen) {
     ThreadSearch = state;
     ThreadBoard = &state->Board;
     ThreadEval = &state->Eval;
     while (true) {
         {
             std::unique_lock<std::mutex> guard(PoolLock);
-            PoolWake.wait(guard, [&] { return Generation != seen || state->Index >= Retiring; });
-            if (state->Index >= Retiring) return;
+            PoolWake.wait(guard, [&] { return Generation != seen || index >= Retiring; });
+            if (index >= Retiring) return;
             seen = Generation;
         }
         HelperSearch(*state);
@@ -102,7 +104,7 @@ void SetSearchThreads(int count) {
             std::lock_guard<std::mutex> guard(PoolLock);
             started = Generation;
         }
-        h.Thread = std::thread(HelperLoop, h.State.get(), started);
+        h.Thread = std::thread(HelperLoop, h.State.get(), h.State->Index, started);
         Helpers.push_back(std::move(h));
     }
     SetHashClearThreads(count);

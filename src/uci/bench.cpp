@@ -88,7 +88,7 @@ BenchResult RunBench(int depth, bool listPositions, int threads) {
     OutputSilenced = true;
     SetSearchThreads(threads);
     ResetEngineState();
-    BenchResult result{0, 0, 0};
+    BenchResult result{0, 0, 0, 0};
     const double start = CurrentTime();
     for (int n = 0; n < BenchPositionCount; ++n) {
         if (!SetupFen(BenchPositions[n])) continue;
@@ -96,6 +96,7 @@ BenchResult RunBench(int depth, bool listPositions, int threads) {
         RunSearch(depth);
         const uint64_t nodes = TotalNodes();
         result.Nodes += nodes;
+        result.MainNodes += st.NodeCount.load();
         if (listPositions) {
             // One line per position: its node count, the move chosen and the
             // line behind it, for comparing two builds position by position.
@@ -128,6 +129,7 @@ int BenchCommand(int argc, char** argv) {
     if (threads > 0) std::printf("Threads: %d\n", threads);
     std::printf("Time (ms): %.0f\n", ms);
     std::printf("Nodes searched: %llu\n", static_cast<unsigned long long>(result.Nodes));
+    if (threads > 0) std::printf("Main thread nodes: %llu\n", static_cast<unsigned long long>(result.MainNodes));
     std::printf("Nodes/second: %llu\n", static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms));
     return 0;
 }

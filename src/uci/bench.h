@@ -8,7 +8,8 @@
 constexpr int DefaultBenchDepth = 6;
 
 struct BenchResult {
-    uint64_t Nodes;
+    uint64_t Nodes;       // of all threads
+    uint64_t MainNodes;   // of the main search thread alone
     double Milliseconds;
     int Positions;
 };

@@ -14,8 +14,7 @@
 // Fetches into the cache the table entries of the positions the moves of a
 // fresh list lead to (their slots from a forecast of the keys): each child is
 // looked up in the table right after it is made, and the fetch then has the
-// time until the move comes up. An entry may straddle two cache lines: both
-// are fetched.
+// time until the move comes up.
 inline void FetchChildEntries(int ply) {
     BoardTables& bt = *ThreadBoard;
     const PlyPosition& p = bt.PositionStack[ply];
@@ -23,8 +22,7 @@ inline void FetchChildEntries(int ply) {
     for (int j = 1; j <= p.MoveCount; ++j) {
         const uint32_t slot = (KeyLoAfter(ply, bt.MoveList[ply][j]) ^ childSideKey) % EntryCount;
         const char* entry = reinterpret_cast<const char*>(&HashTable[slot]);
-        __builtin_prefetch(entry);
-        __builtin_prefetch(entry + sizeof(HashEntry) - 1);
+        __builtin_prefetch(entry);  // a 16-byte entry never straddles two cache lines
         // A loop of nothing but prefetches counts as without effect and
         // would be dropped by the optimiser; this empty statement keeps it.
         asm volatile("" : : "r"(entry));

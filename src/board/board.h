@@ -42,7 +42,7 @@ inline bool IsEmptyMove(Move m) { return m.From == 0; }
 inline bool IsPromotion(Move m) { return m.To > 64; }
 
 // Whether a to-byte is a square (1..64) or one of the promotion codes.
-inline bool IsValidToByte(int toByte) {
+constexpr bool IsValidToByte(int toByte) {
     if (toByte >= 1 && toByte <= 64) return true;
     if (toByte >= 71 && toByte <= 108) return (toByte - 71) % 10 < 8;
     if (toByte >= 111 && toByte <= 148) return (toByte - 111) % 10 < 8;

@@ -3,6 +3,7 @@
 #include "search/hash.h"
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <cstdlib>
 #include <string>
@@ -41,16 +42,11 @@ inline uint32_t RemainderByEntryCount(uint32_t x) {
     return static_cast<uint32_t>((static_cast<unsigned __int128>(low) * EntryCount) >> 64);
 }
 
-// A mix of the data word in which every bit of the data changes about half
-// of the result's bits (the finaliser of MurmurHash3; a bijection).
-inline uint64_t MixData(uint64_t x) {
-    x ^= x >> 33;
-    x *= 0xFF51AFD7ED558CCDull;
-    x ^= x >> 33;
-    x *= 0xC4CEB9FE1A85EC53ull;
-    x ^= x >> 33;
-    return x;
-}
+// A mix of the data word that any change of the data carries into the
+// check's key bits: the product by an odd constant keeps the lowest changed
+// bit and scatters the bits above it, and the rotation brings the high half
+// (where a change of the top bits alone ends up) down onto the key.
+inline uint64_t MixData(uint64_t x) { return std::rotl(x * 0x9E3779B97F4A7C15ull, 32); }
 
 inline uint64_t LoadWord(uint64_t& word) { return std::atomic_ref<uint64_t>(word).load(std::memory_order_relaxed); }
 inline void StoreWord(uint64_t& word, uint64_t value) {
@@ -58,11 +54,22 @@ inline void StoreWord(uint64_t& word, uint64_t value) {
 }
 
 inline uint64_t MoveBits(Move m) { return uint64_t{m.From} | uint64_t{m.To} << 8; }
-// A move read back from the table: anything but a well-formed move (an
-// entry written by another program version, say) becomes the empty move.
+
+// Which to-bytes a move can have (the empty move's 0 among them).
+constexpr auto ToByteIsValid = [] {
+    struct {
+        bool valid[256];
+    } t{};
+    t.valid[0] = true;
+    for (int b = 1; b < 256; ++b) t.valid[b] = IsValidToByte(b);
+    return t;
+}();
+
+// A move read back from the table: anything but a well-formed move (bits
+// that no store wrote together, say) becomes the empty move.
 inline Move MoveOfBits(uint64_t bits) {
     const Move m{static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8)};
-    if (m.From == 0 || (m.From <= 64 && IsValidToByte(m.To))) return m;
+    if (m.From <= 64 && ToByteIsValid.valid[m.To]) return m;
     return Move{0, 0};
 }
 
@@ -166,10 +173,16 @@ bool HashMatches(const HashEntry& e, int ply) {
 }
 
 int ChildBound(int ply, int limit, BoundKind which) {
-    const HashEntry e = ReadEntry(HashSlot(ply));
+    // The searches ask this several times per move: only the check word's key
+    // and depth and the one bound are taken out of the entry.
+    const PlyPosition& p = ThreadBoard->PositionStack[ply];
+    HashWords& w = HashTable[RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove])];
+    const uint64_t data = LoadWord(w.Data);
+    const uint64_t check = LoadWord(w.Check) ^ MixData(data);
+    const uint64_t key = uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32;
     int value = which == BoundKind::Upper ? NoScore : -NoScore;
-    if (HashMatches(e, ply) && e.StoredDepth >= limit - ply)
-        value = which == BoundKind::Upper ? -e.LowerBound : -e.UpperBound;
+    if ((check & 0xFFFF'FFFF'FFFFull) == key && static_cast<int8_t>(check >> 48) >= limit - ply)
+        value = which == BoundKind::Upper ? -static_cast<int16_t>(data) : -static_cast<int16_t>(data >> 16);
     if (value != 0 && IsRepetition(ply)) value = 0;
     return value;
 }

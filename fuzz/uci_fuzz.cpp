@@ -57,6 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (!AcceptLine(line)) continue;
         bool goOn = ExecuteLine(line);
         if (SearchPending()) {
+            // One thread: no "stop" can come while the search runs, so an
+            // answer held for "stop" or "ponderhit" is let go at once.
+            ReleaseBestMove();
             if (DepthLimit > 4) DepthLimit = 4;
             if (NodeLimit == 0 || NodeLimit > 20000) NodeLimit = 20000;
             RunSearch(DepthLimit);

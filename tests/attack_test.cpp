@@ -12,7 +12,7 @@ TEST(Attack, KnightIsReportedBeforeRookAndPawnsFromBothSides) {
     Put(0, "d8", WhiteRook);  // d8 attacks d4 along the file
     Put(0, "c2", WhiteKnight);
     EXPECT_EQ(AttackingSquare(0, Sq("d4"), White), Sq("c2"));
-    bt.PositionStack[0].Board[Sq("c2")] = Empty;
+    SetSquare(bt.PositionStack[0], Sq("c2"), Empty);
     EXPECT_EQ(AttackingSquare(0, Sq("d4"), White), Sq("d8"));
 
     EmptyBoard(White);

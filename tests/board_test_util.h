@@ -44,4 +44,4 @@ inline void EmptyBoard(Side side) {
     std::memset(&p, 0, sizeof p);
     p.SideToMove = side;
 }
-inline void Put(int ply, const char* square, int piece) { BoardTables& bt = *ThreadBoard; bt.PositionStack[ply].Board[Sq(square)] = static_cast<uint8_t>(piece); }
+inline void Put(int ply, const char* square, int piece) { BoardTables& bt = *ThreadBoard; SetSquare(bt.PositionStack[ply], Sq(square), piece); }

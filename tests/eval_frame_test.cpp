@@ -43,10 +43,10 @@ TEST(EvalFrame, CacheAnswersRepeatedCallsPerPlyAndSide) {
     // A cached answer touches nothing: the lead pawn stays as it was left,
     // even when the board has been changed behind the cache's back.
     et.LeadPawnSquare[0][White] = 7;
-    bt.PositionStack[0].Board[21] = Empty;
+    SetSquare(bt.PositionStack[0], 21, Empty);
     EXPECT_EQ(Evaluate(0), 179);
     EXPECT_EQ(et.LeadPawnSquare[0][White], 7);
-    bt.PositionStack[0].Board[21] = WhitePawn;
+    SetSquare(bt.PositionStack[0], 21, WhitePawn);
 
     // The other side to move is evaluated afresh and cached separately.
     bt.PositionStack[0].SideToMove = Black;

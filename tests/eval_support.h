@@ -72,6 +72,7 @@ inline void PlaceBoard(int ply, const uint8_t board[65], Side toMove) {
         if (board[s] == WhiteKing) p.KingSquare[White] = s;
         if (board[s] == BlackKing) p.KingSquare[Black] = s;
     }
+    ComputeSquareSets(p);
     p.SideToMove = toMove;
     p.MoveCount = -1;
     ResetEvalPly(ply);

@@ -22,15 +22,19 @@ void Play(int from, int toByte) {
     MakeMove(1, n);
 }
 
-// Material, keys, king squares and state code recomputed from the board.
+// Material, keys, king squares, square sets and state code recomputed from
+// the board.
 void ExpectConsistent(int ply) {
     BoardTables& bt = *ThreadBoard;
     const PlyPosition& p = bt.PositionStack[ply];
     int material = 0;
     uint32_t lo = 0, hi = 0;
+    uint64_t pieceSquares[13] = {}, sideSquares[2] = {};
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty) continue;
+        pieceSquares[piece] |= uint64_t{1} << (sq - 1);
+        sideSquares[piece <= WhiteKing ? White : Black] |= uint64_t{1} << (sq - 1);
         material += PieceValue[piece];
         lo ^= ZobristKeys[sq][piece].Lo;
         hi ^= ZobristKeys[sq][piece].Hi;
@@ -45,6 +49,9 @@ void ExpectConsistent(int ply) {
     EXPECT_EQ(p.KeyLo, lo);
     EXPECT_EQ(p.KeyHi, hi);
     EXPECT_EQ(p.StateCode, ComputeStateCode(p));
+    for (int piece = WhitePawn; piece <= BlackKing; ++piece) EXPECT_EQ(p.PieceSquares[piece], pieceSquares[piece]) << piece;
+    EXPECT_EQ(p.SideSquares[White], sideSquares[White]);
+    EXPECT_EQ(p.SideSquares[Black], sideSquares[Black]);
 }
 
 }  // namespace

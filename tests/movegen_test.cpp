@@ -2,6 +2,7 @@
 // king-capture exit, BareKing and the list bound.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -158,7 +159,7 @@ TEST(MoveGen, AnOverfullListStopsAtItsCapacity) {
     EmptyBoard(White);
     Put(0, "a1", WhiteKing);
     for (int sq : {2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 24, 25, 32, 33, 40, 41, 48, 49, 55, 57, 58, 59, 60, 61, 62, 63})
-        bt.PositionStack[0].Board[sq] = WhiteQueen;
+        SetSquare(bt.PositionStack[0], sq, WhiteQueen);
     bt.PositionStack[0].KingSquare[White] = Sq("a1");
     bt.CheckerSquare[0] = 0;
     bt.MoveList[1][0] = Move{9, 9};
@@ -169,4 +170,54 @@ TEST(MoveGen, AnOverfullListStopsAtItsCapacity) {
     EXPECT_EQ(bt.MoveList[0][1].From, 1);  // scan order: the king on a1 first, to b2
     EXPECT_EQ(bt.MoveList[0][1].To, 10);
     EXPECT_EQ(bt.MoveList[0][2].From, 2);
+}
+
+
+// A captures-only list (not in check) is the full list's captures, promotions
+// and en-passant captures, in the full list's order, whichever pieces it
+// passes over; checked along random games from positions rich in captures,
+// castling, en passant and promotions. BareKing agrees between the two.
+TEST(MoveGen, CapturesOnlyListIsTheFullListsCapturesInOrder) {
+    BoardTables& bt = *ThreadBoard;
+    FreshTables();
+    std::mt19937 random(777);
+    const char* starts[] = {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                            "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"};
+    int compared = 0;
+    for (int game = 0; game < 30; ++game) {
+        Fen(starts[game % 3]);
+        for (int ply = 0; ply < 60; ++ply) {
+            const PlyPosition& p = bt.PositionStack[ply];
+            bt.CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
+            std::vector<std::string> expected;
+            GenerateMoves(ply, true);
+            const int fullBare = bt.BareKing[ply];
+            for (int n = 1; n <= p.MoveCount; ++n) {
+                const Move m = bt.MoveList[ply][n];
+                const int to = DestinationOf(m.To), piece = p.Board[m.From];
+                const bool pawnSideways = (piece == WhitePawn || piece == BlackPawn) && FileOf[to] != FileOf[m.From];
+                if (IsPromotion(m) || p.Board[to] != Empty || pawnSideways) expected.push_back(MoveText(m));
+            }
+            if (bt.CheckerSquare[ply] == 0) {
+                GenerateMoves(ply, false);
+                std::vector<std::string> captures;
+                for (int n = 1; n <= p.MoveCount; ++n) captures.push_back(MoveText(bt.MoveList[ply][n]));
+                ASSERT_EQ(captures, expected) << "game " << game << " ply " << ply;
+                ASSERT_EQ(bt.BareKing[ply], fullBare);
+                ++compared;
+                GenerateMoves(ply, true);
+            }
+            // A random legal move.
+            const int count = p.MoveCount;
+            bool moved = false;
+            const int first = count > 0 ? static_cast<int>(random() % count) : 0;
+            for (int i = 0; i < count && !moved; ++i) {
+                MakeMove(ply + 1, (first + i) % count + 1);
+                moved = MoveWasLegal(ply + 1);
+            }
+            if (!moved) break;
+        }
+    }
+    EXPECT_GT(compared, 1000);
 }

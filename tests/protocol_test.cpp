@@ -9,8 +9,11 @@ const char* UciReply =
     "id name Quill 0.7.1\n"
     "id author Arno Vilquet\n"
     "option name Hash type spin default 1 min 1 max 4096\n"
-    "option name Clear Hash type Button\n"
+    "option name Clear Hash type button\n"
     "option name Threads type spin default 1 min 1 max 256\n"
+    "option name Ponder type check default false\n"
+    "option name MultiPV type spin default 1 min 1 max 64\n"
+    "option name Move Overhead type spin default 50 min 0 max 5000\n"
     "uciok\n";
 }
 
@@ -25,8 +28,11 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: id name Quill 0.7.1\r\n"
               "Quill: id author Arno Vilquet\r\n"
               "Quill: option name Hash type spin default 1 min 1 max 4096\r\n"
-              "Quill: option name Clear Hash type Button\r\n"
+              "Quill: option name Clear Hash type button\r\n"
               "Quill: option name Threads type spin default 1 min 1 max 256\r\n"
+              "Quill: option name Ponder type check default false\r\n"
+              "Quill: option name MultiPV type spin default 1 min 1 max 64\r\n"
+              "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n"
               "Quill: uciok\r\n"
               "GUI: isready\r\n"
               "Quill: readyok\r\n"
@@ -35,15 +41,22 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
 
 TEST(Protocol, LineEndsBlanksAndCaseAreNormalised) {
     EngineProcess engine;
-    // Carriage returns vanish, blank lines and leading blanks are dropped, a
-    // tab inside a line is dropped, capitals are accepted; "uci " with a
-    // trailing blank or "ucinewgame" is not "uci".
-    engine.SendRaw("\r\n\n   UCI\r\n uci \nucinewgame\nis\tready\nquit\n");
+    // Carriage returns vanish, blank lines and leading blanks and tabs are
+    // dropped, capitals are accepted; "uci " with a trailing blank or
+    // "ucinewgame" is not "uci". A tab inside a line separates words like a
+    // blank, and a run of blanks and tabs is one blank: "is<TAB>ready" is two
+    // words, no "isready".
+    engine.SendRaw("\r\n\n   UCI\r\n uci \nucinewgame\nis\tready\n\t isready \t \nquit\n");
     EXPECT_EQ(engine.Wait(), 0);
     engine.Fill(200);
-    EXPECT_EQ(engine.AllOutput, std::string(UciReply) + "readyok\n");
+    EXPECT_EQ(engine.AllOutput, std::string(UciReply) +
+                                    "info string unknown command 'uci ' ignored\n"
+                                    "info string unknown command 'is ready' ignored\n"
+                                    "readyok\n");
     EXPECT_EQ(engine.ReadFile("Log.Txt").substr(0, 11), "GUI: UCI\r\nQ");
-    EXPECT_NE(engine.ReadFile("Log.Txt").find("GUI: uci \r\nGUI: ucinewgame\r\nGUI: isready\r\n"), std::string::npos);
+    EXPECT_NE(engine.ReadFile("Log.Txt").find("GUI: uci \r\nQuill: info string unknown command 'uci ' ignored\r\n"
+                                              "GUI: ucinewgame\r\nGUI: is ready\r\n"),
+              std::string::npos);
 }
 
 TEST(Protocol, EndOfInputWithoutQuitEndsTheProcess) {
@@ -56,14 +69,17 @@ TEST(Protocol, EndOfInputWithoutQuitEndsTheProcess) {
     EXPECT_EQ(engine.Wait(), 0);
 }
 
-TEST(Protocol, BareGoAndUnknownLinesStartNothing) {
+TEST(Protocol, UnknownLinesAreAnsweredWithAnInfoString) {
     EngineProcess engine;
-    engine.SendRaw("go\nhello world\nstop\nisready\nquit\n");
+    // "debug" and "register" are protocol commands without effect here.
+    engine.SendRaw("hello world\ndebug on\nregister later\nstop\nisready\nquit\n");
     EXPECT_EQ(engine.Wait(), 0);
     engine.Fill(200);
-    EXPECT_EQ(engine.AllOutput, "readyok\n");
+    EXPECT_EQ(engine.AllOutput, "info string unknown command 'hello world' ignored\nreadyok\n");
     EXPECT_EQ(engine.ReadFile("Log.Txt"),
-              "GUI: go\r\nGUI: hello world\r\nGUI: stop\r\nGUI: isready\r\nQuill: readyok\r\nGUI: quit\r\n");
+              "GUI: hello world\r\nQuill: info string unknown command 'hello world' ignored\r\n"
+              "GUI: debug on\r\nGUI: register later\r\nGUI: stop\r\nGUI: isready\r\nQuill: readyok\r\n"
+              "GUI: quit\r\n");
 }
 
 TEST(Protocol, HashOptionResizesWithItsLogLine) {
@@ -75,15 +91,18 @@ TEST(Protocol, HashOptionResizesWithItsLogLine) {
         "setoption name Hash value lots\n"     // not a number: the table stays
         "setoption name Clear Hash\n"
         "isready\nquit\n");
-    EXPECT_EQ(engine.Wait(60000), 0);  // a 64 MB table takes its time under the sanitizers
+    // A 64-megabyte table takes a while to clear under the sanitizers.
+    EXPECT_EQ(engine.Wait(60000), 0);
     EXPECT_EQ(engine.ReadFile("Log.Txt"),
               "GUI: setoption name Hash value 64\r\n"
               "Setze Hash auf 4473924\r\n"
               "GUI: setoption name Hash value 1\r\n"
               "Setze Hash auf 69905\r\n"
               "GUI: setoption name Hash value 0\r\n"
+              "Quill: info string option Hash: value 0 is out of range 1..4096; using 1\r\n"
               "Setze Hash auf 69905\r\n"
               "GUI: setoption name Hash value lots\r\n"
+              "Quill: info string option Hash: value 'lots' is not a number; keeping 1\r\n"
               "GUI: setoption name Clear Hash\r\n"
               "GUI: isready\r\n"
               "Quill: readyok\r\n"

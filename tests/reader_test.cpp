@@ -26,6 +26,8 @@ double BudgetMs(const std::string& line, Side side) {
 }  // namespace
 
 TEST(Reader, TimeBudgetsFollowTheClockRules) {
+    // Without a move overhead: the plain shares of the clock.
+    MoveOverheadMs = 0;
     EXPECT_NEAR(BudgetMs("go wtime 60000 btime 60000 winc 1000 binc 1000", White), 2000.0, 1e-6);
     EXPECT_EQ(DepthLimit, 79);
     EXPECT_NEAR(BudgetMs("go wtime 10000 btime 10000 movestogo 1", White), 2500.0, 1e-6);
@@ -34,6 +36,69 @@ TEST(Reader, TimeBudgetsFollowTheClockRules) {
     EXPECT_NEAR(BudgetMs("go wtime 1000 btime 30000 winc 0 binc 2000", Black), 1750.0, 1e-6);
     // The deadline is the budget after the start.
     EXPECT_NEAR((SearchDeadline - SearchStartTime) * MillisecondsPerDay, 1750.0, 5.0);
+    MoveOverheadMs = 50;
+}
+
+TEST(Reader, MoveOverheadIsReservedForEveryMoveStillToPlay) {
+    MoveOverheadMs = 50;
+    // 40 moves to play: 60000 - 40 x 50 = 58000 shared by 40, plus half the increment.
+    EXPECT_NEAR(BudgetMs("go wtime 60000 btime 60000 winc 1000 binc 1000", White), 1950.0, 1e-6);
+    // The hard limit stays the overhead and a twentieth of the clock away from the flag.
+    EXPECT_NEAR((HardDeadline - SearchStartTime) * MillisecondsPerDay, 60000.0 - 50 - 3000, 1e-6);
+    // movestogo 1: one move to play, D = 4: (10000 - 50) / 4.
+    EXPECT_NEAR(BudgetMs("go wtime 10000 btime 10000 movestogo 1", White), 2487.5, 1e-6);
+    // movestogo 30: 30 moves to play, D capped at 40: (10000 - 1500) / 40.
+    EXPECT_NEAR(BudgetMs("go wtime 10000 btime 10000 movestogo 30", White), 212.5, 1e-6);
+    // A clock below the reserve leaves only half the increment: 1000 ms at 10 ms a move.
+    EXPECT_NEAR(BudgetMs("go wtime 1000 btime 1000 winc 10 binc 10", White), 5.0, 1e-6);
+    EXPECT_NEAR((HardDeadline - SearchStartTime) * MillisecondsPerDay, 1000.0 - 50 - 50, 1e-6);
+    // A large overhead moves the hard limit further from the flag than the 30 ms margin.
+    MoveOverheadMs = 400;
+    EXPECT_NEAR(BudgetMs("go wtime 100000 btime 100000", Black), (100000.0 - 16000) / 40, 1e-6);
+    EXPECT_NEAR((HardDeadline - SearchStartTime) * MillisecondsPerDay, 100000.0 - 400 - 5000, 1e-6);
+    // Below 30 ms the margin stays 30 ms.
+    MoveOverheadMs = 10;
+    BudgetMs("go wtime 2000 btime 2000", White);
+    EXPECT_NEAR((HardDeadline - SearchStartTime) * MillisecondsPerDay, 2000.0 - 30 - 100, 1e-6);
+    MoveOverheadMs = 50;
+}
+
+TEST(Reader, GoLinesWithoutALimitSearchUntilStop) {
+    BoardTables& bt = *ThreadBoard;
+    bt.PositionStack[0].SideToMove = White;
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go")));
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go foo bar")));
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go infinite")));
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go btime 1000 binc 10")));  // only the other side's clock
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go searchmoves e2e4 movestogo 5")));
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go depth 9 infinite")));
+    EXPECT_FALSE(SearchesWithoutLimit(ReadGoLimits("go wtime 1000")));
+    EXPECT_FALSE(SearchesWithoutLimit(ReadGoLimits("go depth 9")));
+    EXPECT_FALSE(SearchesWithoutLimit(ReadGoLimits("go nodes 900")));
+    EXPECT_FALSE(SearchesWithoutLimit(ReadGoLimits("go movetime 90")));
+    EXPECT_FALSE(SearchesWithoutLimit(ReadGoLimits("go mate 3")));
+    EXPECT_TRUE(SearchesWithoutLimit(ReadGoLimits("go mate 0")));
+    const GoLimits ponder = ReadGoLimits("go ponder wtime 5000 btime 4000 mate 2");
+    EXPECT_TRUE(ponder.Ponder);
+    EXPECT_TRUE(ponder.HasMate);
+    EXPECT_EQ(ponder.Mate, 2);
+    EXPECT_FALSE(ReadGoLimits("go wtime 5000").Ponder);
+    // A ponder search has no deadline until "ponderhit" starts its clock.
+    MoveOverheadMs = 0;
+    AllocateTime(ReadGoLimits("go ponder wtime 4000 btime 4000"));
+    EXPECT_TRUE(Pondering.load());
+    EXPECT_TRUE(std::isinf(SearchDeadline.load()));
+    StartPonderedClock();
+    EXPECT_FALSE(Pondering.load());
+    EXPECT_NEAR(TimeBudget * MillisecondsPerDay, 100.0, 1e-6);
+    EXPECT_NEAR((SearchDeadline - SearchStartTime) * MillisecondsPerDay, 100.0, 5.0);
+    MoveOverheadMs = 50;
+}
+
+TEST(Reader, TabsAndRunsOfBlanksBecomeSingleBlanks) {
+    EXPECT_EQ(NormaliseBlanks("position\tstartpos   moves \t e2e4"), "position startpos moves e2e4");
+    EXPECT_EQ(NormaliseBlanks("go  depth\t\t5 "), "go depth 5 ");
+    EXPECT_EQ(NormaliseBlanks("isready"), "isready");
 }
 
 TEST(Reader, GoWithoutOwnClockOrWithInfiniteHasNoDeadline) {
@@ -50,6 +115,7 @@ TEST(Reader, GoWithoutOwnClockOrWithInfiniteHasNoDeadline) {
 }
 
 TEST(Reader, SmallClocksAreBoundedByTheHardLimit) {
+    MoveOverheadMs = 0;
     // 40 ms left with a large increment: the budget is 40/40 + 15 ms, and the
     // extended deadline may never reach the end of the clock.
     double budget = BudgetMs("go wtime 40 winc 30", White);
@@ -62,6 +128,7 @@ TEST(Reader, SmallClocksAreBoundedByTheHardLimit) {
     BudgetMs("go nodes 5000", White);
     EXPECT_EQ(NodeLimit, 5000u);
     EXPECT_FALSE(FixedMoveTime);
+    MoveOverheadMs = 50;
 }
 
 TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
@@ -84,10 +151,18 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     // ...and the second unwinds.
     EXPECT_TRUE(DeadlineCheck());
     EXPECT_EQ(SearchState.load(), 2);
-    // Depth 3 and below are never cut by the clock.
+    // Depth 3 and below are never cut by the budget...
     SearchState.store(0);
     st.IterationDepth = 3;
     EXPECT_FALSE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 0);
+    // ...but they are by the end of the clock.
+    const double hard = HardDeadline;
+    HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
+    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_EQ(SearchState.load(), 2);
+    HardDeadline = hard;
+    SearchState.store(0);
     // Past the end of the clock the search stops even without a root move.
     st.IterationDepth = 4;
     st.RootMoveReady.store(0);

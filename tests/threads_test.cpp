@@ -23,7 +23,8 @@ bool StartsWith(const std::string& text, const std::string& prefix) { return tex
 
 std::string BestMove(const std::vector<std::string>& lines) {
     if (lines.empty() || !StartsWith(lines.back(), "bestmove ")) return "";
-    return lines.back().substr(9);
+    const std::string rest = lines.back().substr(9);
+    return rest.substr(0, rest.find(' '));  // without " ponder ..."
 }
 
 // A search's lines without the clock-dependent parts (times, speeds, the

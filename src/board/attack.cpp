@@ -1,21 +1,38 @@
 // AttackingSquare: is a square attacked by a side, and by which piece.
-#include "board/board.h"
-
 #include <bit>
+#include <cassert>
+
+#include "board/board.h"
 
 namespace {
 
-// Squares a king or a knight on s reaches, together as one mask (bit t - 1
-// for square t).
-constexpr auto ContactMasks = [] {
-    struct {
-        uint64_t either[65];
-    } t{};
-    for (int s = 1; s <= 64; ++s)
-        for (int i = 0; i < 8; ++i) {
-            if (KingTargets[s][i] != 0) t.either[s] |= uint64_t{1} << (KingTargets[s][i] - 1);
-            if (KnightTargets[s][i] != 0) t.either[s] |= uint64_t{1} << (KnightTargets[s][i] - 1);
+// Per target square, as masks (bit t - 1 for square t): the squares a king
+// or a knight on it reaches, together; the squares from which a pawn of each
+// side attacks it (as the ordered test below looks for them); and the
+// squares along its diagonals and along its rank and file.
+struct AttackMasks {
+    uint64_t contact[65];
+    uint64_t pawnFrom[2][65];
+    uint64_t diagonals[65];
+    uint64_t lines[65];
+};
+
+constexpr AttackMasks Masks = [] {
+    AttackMasks t{};
+    // Square 0 (a missing king) has no file and no rays, so the ordered test
+    // only looks for black pawns on squares 9 and 7 there.
+    for (int s = 0; s <= 64; ++s) {
+        for (int i = 0; i < 8 && s != 0; ++i) {
+            if (KingTargets[s][i] != 0) t.contact[s] |= SquareBit(KingTargets[s][i]);
+            if (KnightTargets[s][i] != 0) t.contact[s] |= SquareBit(KnightTargets[s][i]);
         }
+        if (FileOf[s] != 8 && s > 16) t.pawnFrom[White][s] |= SquareBit(s - 7);
+        if (FileOf[s] != 1 && s > 16) t.pawnFrom[White][s] |= SquareBit(s - 9);
+        if (FileOf[s] != 8 && s < 49) t.pawnFrom[Black][s] |= SquareBit(s + 9);
+        if (FileOf[s] != 1 && s < 49) t.pawnFrom[Black][s] |= SquareBit(s + 7);
+        for (int d = NorthEast; d <= SouthWest; ++d) t.diagonals[s] |= RayMask[s][d];
+        for (int d = North; d <= West; ++d) t.lines[s] |= RayMask[s][d];
+    }
     return t;
 }();
 
@@ -28,20 +45,27 @@ inline int FirstOccupied(uint64_t occupied, uint64_t ray, bool upward) {
     return upward ? std::countr_zero(blockers) + 1 : 64 - std::countl_zero(blockers);
 }
 
+inline bool Holds(uint64_t set, int sq) { return sq != 0 && ((set >> (sq - 1)) & 1) != 0; }
+
 }  // namespace
 
+// The attacker found is the first one in a fixed order of tests (king and
+// knight contact slot by slot, then pawns and rays side by side, see below);
+// the square sets first rule out, at a glance, a side that has no piece on
+// any line or square from which it could attack the target.
 uint8_t AttackingSquare(int ply, int target, Side side) {
     BoardTables& bt = *ThreadBoard;
-    const uint8_t* board = bt.PositionStack[ply].Board;
+    const PlyPosition& p = bt.PositionStack[ply];
+    assert(SquareSetsMatch(p));
+    const uint8_t* board = p.Board;
+    const uint64_t* pieces = p.PieceSquares + PieceOf(side, Pawn) - 1;  // pieces[1] pawns .. pieces[6] king
     const int king = PieceOf(side, King), knight = PieceOf(side, Knight);
-    const int bishop = PieceOf(side, Bishop), rook = PieceOf(side, Rook), queen = PieceOf(side, Queen);
-    const int pawn = PieceOf(side, Pawn);
 
     // 1. King and knight contact, slot by slot. An unused slot holds square
     // 0, whose board byte is always empty, so it never matches. The slots are
     // only visited when the side's king or a knight of it stands a king or
     // knight step away (either step for either piece: the slots then decide).
-    if ((ContactMasks.either[target] & (SquaresOfPiece(board, king) | SquaresOfPiece(board, knight))) != 0) {
+    if ((Masks.contact[target] & (pieces[6] | pieces[2])) != 0) {
         for (int i = 0; i < 8; ++i) {
             const int k = KingTargets[target][i];
             if (board[k] == king) return static_cast<uint8_t>(k);
@@ -50,7 +74,13 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         }
     }
 
-    const uint64_t occupied = OccupiedSquares(board);
+    const uint64_t pawns = pieces[1];
+    const uint64_t diagonal = pieces[3] | pieces[5], straight = pieces[4] | pieces[5];
+    if ((Masks.pawnFrom[side][target] & pawns) == 0 && (Masks.diagonals[target] & diagonal) == 0 &&
+        (Masks.lines[target] & straight) == 0)
+        return 0;
+
+    const uint64_t occupied = OccupiedSquares(p);
     const uint64_t* rays = RayMask[target];
     const int file = FileOf[target], rank = RankOf[target];
     int sq;
@@ -58,40 +88,40 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     // 2. Not on file h: a pawn from the h-side, then the eastward ray.
     if (file != 8) {
         if (side == White) {
-            if (target > 16 && board[target - 7] == pawn) return static_cast<uint8_t>(target - 7);
+            if (target > 16 && Holds(pawns, target - 7)) return static_cast<uint8_t>(target - 7);
         } else {
-            if (target < 49 && board[target + 9] == pawn) return static_cast<uint8_t>(target + 9);
+            if (target < 49 && Holds(pawns, target + 9)) return static_cast<uint8_t>(target + 9);
         }
         sq = FirstOccupied(occupied, rays[East], true);
-        if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 3. Not on file a: a pawn from the a-side, then the westward ray.
     if (file != 1) {
         if (side == White) {
-            if (target > 16 && board[target - 9] == pawn) return static_cast<uint8_t>(target - 9);
+            if (target > 16 && Holds(pawns, target - 9)) return static_cast<uint8_t>(target - 9);
         } else {
-            if (target < 49 && board[target + 7] == pawn) return static_cast<uint8_t>(target + 7);
+            if (target < 49 && Holds(pawns, target + 7)) return static_cast<uint8_t>(target + 7);
         }
         sq = FirstOccupied(occupied, rays[West], false);
-        if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 4. Not on rank 8: north-east, north-west diagonals, then north.
     if (rank != 8) {
         sq = FirstOccupied(occupied, rays[NorthEast], true);
-        if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[NorthWest], true);
-        if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[North], true);
-        if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 5. Not on rank 1: south-east, south-west diagonals, then south.
     if (rank != 1) {
         sq = FirstOccupied(occupied, rays[SouthEast], false);
-        if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[SouthWest], false);
-        if (sq != 0 && (board[sq] == bishop || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[South], false);
-        if (sq != 0 && (board[sq] == rook || board[sq] == queen)) return static_cast<uint8_t>(sq);
+        if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     return 0;
 }

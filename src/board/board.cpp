@@ -34,10 +34,42 @@ void SetStartPosition() {
     BoardTables& bt = *ThreadBoard;
     PlyPosition& p = bt.PositionStack[0];
     std::memcpy(p.Board, StartBoard, sizeof p.Board);
+    ComputeSquareSets(p);
     p.SideToMove = White;
     p.HalfmoveClock = 0;
     p.EpFile = 0;
     for (auto& right : p.CastleRights) right = 1;
+}
+
+void ComputeSquareSets(PlyPosition& p) {
+    std::memset(p.PieceSquares, 0, sizeof p.PieceSquares);
+    std::memset(p.SideSquares, 0, sizeof p.SideSquares);
+    for (int s = 1; s <= 64; ++s) {
+        const int code = p.Board[s];
+        if (code == Empty || code > BlackKing) continue;
+        p.PieceSquares[code] |= SquareBit(s);
+        p.SideSquares[ColourOf[code]] |= SquareBit(s);
+    }
+}
+
+bool SquareSetsMatch(const PlyPosition& p) {
+    PlyPosition fresh;
+    std::memcpy(fresh.Board, p.Board, sizeof fresh.Board);
+    ComputeSquareSets(fresh);
+    return std::memcmp(fresh.PieceSquares, p.PieceSquares, sizeof fresh.PieceSquares) == 0 &&
+           std::memcmp(fresh.SideSquares, p.SideSquares, sizeof fresh.SideSquares) == 0;
+}
+
+void ClearPositionState() {
+    BoardTables& bt = *ThreadBoard;
+    std::memset(bt.PositionStack, 0, sizeof bt.PositionStack);
+    std::memset(bt.MoveList, 0, sizeof bt.MoveList);
+    std::memset(bt.CheckerSquare, 0, sizeof bt.CheckerSquare);
+    std::memset(bt.BareKing, 0, sizeof bt.BareKing);
+    std::memset(bt.RepStatus, 0, sizeof bt.RepStatus);
+    std::memset(static_cast<void*>(bt.LastMove), 0, sizeof bt.LastMove);
+    std::memset(static_cast<void*>(bt.GameHistory), 0, sizeof bt.GameHistory);
+    SetStartPosition();
 }
 
 int ComputeStateCode(const PlyPosition& p) {

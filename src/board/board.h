@@ -78,6 +78,12 @@ struct PlyPosition {
     uint32_t KeyHi;
     int32_t StateCode;
     int32_t KingSquare[2];
+    // The board again as square sets (bit s - 1 for square s), kept in step
+    // with Board by MakeMove and SetSquare and rebuilt from Board by
+    // ComputeSquareSets: the squares of each piece code ([0] unused) and of
+    // each side.
+    uint64_t PieceSquares[13];
+    uint64_t SideSquares[2];
 };
 
 enum RepetitionStatus : int8_t {
@@ -186,6 +192,31 @@ inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
 inline constexpr const auto& RayMask = Geometry.RayMask;
 
+// Bit s - 1 of a square set stands for square s.
+constexpr uint64_t SquareBit(int s) { return uint64_t{1} << (s - 1); }
+
+// Every occupied square of a position.
+inline uint64_t OccupiedSquares(const PlyPosition& p) { return p.SideSquares[0] | p.SideSquares[1]; }
+
+// Side of a piece code; 200 for an empty square (equal to neither side).
+inline constexpr uint8_t ColourOf[13] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
+
+// Puts a piece code (Empty to clear) on a square of a position, keeping its
+// square sets in step.
+inline void SetSquare(PlyPosition& p, int s, int code) {
+    const uint64_t bit = SquareBit(s);
+    const int old = p.Board[s];
+    if (old != Empty) {
+        p.PieceSquares[old] &= ~bit;
+        p.SideSquares[ColourOf[old]] &= ~bit;
+    }
+    if (code != Empty) {
+        p.PieceSquares[code] |= bit;
+        p.SideSquares[ColourOf[code]] |= bit;
+    }
+    p.Board[s] = static_cast<uint8_t>(code);
+}
+
 // Squares of Board[1..64] as a 64-bit mask (bit s - 1 for square s): the
 // occupied ones (side < 0) or those holding a piece of one side. With SSE2
 // the board is compared sixteen squares at a time and each byte's answer
@@ -256,9 +287,6 @@ inline void ForEachOccupied(const uint8_t* board, Visit visit, Side side = -1) {
     }
 }
 
-// Side of a piece code; 200 for an empty square (equal to neither side).
-inline constexpr uint8_t ColourOf[13] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
-
 inline constexpr uint8_t StartBoard[65] = {
     0,
     4, 2, 3, 5, 6, 3, 2, 4,
@@ -293,12 +321,34 @@ inline bool IsCastlingMove(const PlyPosition& pos, Move m) {
 void InitZobristKeys();
 // Puts the initial position into ply 0 (board, side, clock, en passant, rights).
 void SetStartPosition();
+// Rebuilds the square sets of a position from its Board (after the board
+// was written directly, as the set-up does).
+void ComputeSquareSets(PlyPosition& p);
+// Whether the square sets of a position agree with its Board.
+bool SquareSetsMatch(const PlyPosition& p);
+// Empties the whole position stack, its per-ply companions and the game
+// history, then puts the initial position into ply 0: the state of a freshly
+// started process.
+void ClearPositionState();
 // StateCode of a record: EpFile + 9/18/36/72 x rights + 144 x side.
 int ComputeStateCode(const PlyPosition& p);
 
 // Debug check of the record at ply: board, piece counts, king squares,
 // material, keys, castling rights and state code agree (used under assert).
 bool PositionIsConsistent(int ply);
+
+// A forecast of the KeyLo of the position that a move of the ply's list
+// leads to: exact for ordinary moves, captures and promotions; castling's
+// rook and the pawn taken en passant are left out.
+inline uint32_t KeyLoAfter(int ply, Move m) {
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
+    const int to = DestinationOf(m.To), piece = p.Board[m.From];
+    const int promoted = PromotedPiece(m.To);
+    uint32_t key = p.KeyLo ^ ZobristKeys[m.From][piece].Lo ^ ZobristKeys[to][promoted != 0 ? promoted : piece].Lo;
+    if (p.Board[to] != Empty) key ^= ZobristKeys[to][p.Board[to]].Lo;
+    return key;
+}
 
 // Operations on the stack (defined in their own files).
 uint8_t AttackingSquare(int ply, int target, Side side);

@@ -1,6 +1,7 @@
 // MakeMove: copies the record of ply - 1 into ply and plays one move of the
-// ply - 1 move list on the copy, keeping material, key halves, king squares,
-// castling rights, en-passant file, clock and state code up to date.
+// ply - 1 move list on the copy, keeping material, key halves, square sets,
+// king squares, castling rights, en-passant file, clock and state code up to
+// date.
 #include <cstring>
 
 #include "board/board.h"
@@ -62,7 +63,7 @@ void MakeMove(int ply, int entry) {
         p.HalfmoveClock = 0;
         if (promoted != 0) {
             p.Material += PieceValue[promoted] - PieceValue[piece];
-            p.Board[f] = static_cast<uint8_t>(promoted);
+            SetSquare(p, f, promoted);
         } else if (t - f == 16 || f - t == 16) {
             // A double step leaves an en-passant file only when an enemy pawn
             // stands beside the destination.
@@ -76,7 +77,7 @@ void MakeMove(int ply, int entry) {
             if (captured != Empty) {
                 Toggle(p, e, captured);
                 p.Material -= PieceValue[captured];
-                p.Board[e] = Empty;
+                SetSquare(p, e, Empty);
             }
         }
     } else if (piece == ownKing && (t - f == 2 || f - t == 2)) {
@@ -86,8 +87,8 @@ void MakeMove(int ply, int entry) {
         if (rook != Empty) {
             Toggle(p, r, rook);
             Toggle(p, rookTo, rook);
-            p.Board[rookTo] = static_cast<uint8_t>(rook);
-            p.Board[r] = Empty;
+            SetSquare(p, rookTo, rook);
+            SetSquare(p, r, Empty);
         }
     }
 
@@ -99,8 +100,8 @@ void MakeMove(int ply, int entry) {
     }
     const int arriving = p.Board[f];
     Toggle(p, t, arriving);
-    p.Board[t] = static_cast<uint8_t>(arriving);
-    p.Board[f] = Empty;
+    SetSquare(p, t, arriving);
+    SetSquare(p, f, Empty);
 
     p.SideToMove = 1 - s;
     p.StateCode = ComputeStateCode(p);

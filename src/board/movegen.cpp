@@ -1,5 +1,7 @@
 // GenerateMoves: the pseudo-legal moves of the side to move at a ply, in the
 // fixed board order, in one of four modes chosen from the check situation.
+#include <cassert>
+
 #include "board/board.h"
 
 namespace {
@@ -117,8 +119,11 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
 // One ray of a bishop, rook or queen: the empty squares up to the first
 // occupied one (found from the occupancy mask), then that square when it
 // holds an enemy piece. Returns false after a king capture.
-[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f, int direction) {
-    const int step = RaySteps[direction];
+// The direction is a template argument so that each ray's step, and which
+// end of its blocker mask is nearest, are constants.
+template <int direction>
+[[gnu::always_inline]] inline bool SlideRay(Generation& g, int f) {
+    constexpr int step = RaySteps[direction];
     const uint64_t blockers = g.Occupied & RayMask[f][direction];
     // The ray runs upwards for a positive step, so its nearest occupied
     // square is the lowest bit; downwards, the highest.
@@ -139,10 +144,14 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     return true;
 }
 
-// The rays of RaySteps from `first` to `last` (diagonals 0..3, straights 4..7).
-[[gnu::always_inline]] inline void SliderMoves(Generation& g, int f, int first, int last) {
-    for (int d = first; d <= last; ++d)
-        if (!SlideRay(g, f, d)) return;
+// The rays of RaySteps in their order: the diagonals, the straight lines.
+// Each stops the piece's moves after a king capture.
+[[gnu::always_inline]] inline bool DiagonalMoves(Generation& g, int f) {
+    return SlideRay<NorthEast>(g, f) && SlideRay<NorthWest>(g, f) && SlideRay<SouthEast>(g, f) &&
+           SlideRay<SouthWest>(g, f);
+}
+[[gnu::always_inline]] inline bool StraightMoves(Generation& g, int f) {
+    return SlideRay<North>(g, f) && SlideRay<South>(g, f) && SlideRay<East>(g, f) && SlideRay<West>(g, f);
 }
 
 [[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
@@ -171,6 +180,57 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
         AttackingSquare(g.Ply, f + 2, them) == 0 && g.Board[f + 1] == Empty &&
         AttackingSquare(g.Ply, f + 1, them) == 0)
         Add(g, f, f + 2);
+}
+
+// The squares where a piece on a square could capture, as masks (bit t - 1
+// for square t), indexed by piece type (2 knight .. 6 king) or, for pawns,
+// by side: a piece with no enemy piece on them adds nothing to a list of
+// captures, so it is passed over.
+struct CaptureReachTable {
+    uint64_t piece[7][65];
+    uint64_t pawn[2][65];
+};
+
+constexpr CaptureReachTable CaptureReach = [] {
+    CaptureReachTable t{};
+    for (int s = 1; s <= 64; ++s) {
+        for (int i = 0; i < 8; ++i) {
+            if (KnightTargets[s][i] != 0) t.piece[2][s] |= SquareBit(KnightTargets[s][i]);
+            if (KingTargets[s][i] != 0) t.piece[6][s] |= SquareBit(KingTargets[s][i]);
+        }
+        for (int d = NorthEast; d <= SouthWest; ++d) t.piece[3][s] |= RayMask[s][d];
+        for (int d = North; d <= West; ++d) t.piece[4][s] |= RayMask[s][d];
+        t.piece[5][s] = t.piece[3][s] | t.piece[4][s];
+        for (int side = White; side <= Black; ++side) {
+            if (RankOf[s] == (side == White ? 8 : 1)) continue;
+            const int ahead = side == White ? s + 8 : s - 8;
+            if (FileOf[ahead] != 1) t.pawn[side][s] |= SquareBit(ahead - 1);
+            if (FileOf[ahead] != 8) t.pawn[side][s] |= SquareBit(ahead + 1);
+        }
+    }
+    return t;
+}();
+
+// Files a and h, and ranks 5 and 7 of each side, as masks.
+constexpr uint64_t FileA = 0x0101010101010101ull, FileH = 0x8080808080808080ull;
+constexpr uint64_t PawnRanksAlwaysSeen[2] = {0x00FF00FF00000000ull, 0x000000FF00FF00ull};
+
+// In a captures-only list, the pieces of the side that may add something:
+// every piece with an enemy piece on a square it could capture on, and every
+// pawn on its fifth rank (en passant) or seventh (promotions onto an empty
+// square). The others certainly add nothing.
+inline uint64_t MayCapture(const PlyPosition& p, Side us) {
+    const uint64_t enemy = p.SideSquares[1 - us];
+    const uint64_t pawns = p.PieceSquares[PieceOf(us, Pawn)];
+    // Pawns with an enemy piece diagonally in front of them.
+    const uint64_t pawnCaptures = us == White ? ((enemy >> 7) & ~FileA) | ((enemy >> 9) & ~FileH)
+                                              : ((enemy << 9) & ~FileA) | ((enemy << 7) & ~FileH);
+    uint64_t candidates = pawns & (pawnCaptures | PawnRanksAlwaysSeen[us]);
+    for (uint64_t left = p.SideSquares[us] & ~pawns; left != 0; left &= left - 1) {
+        const int f = std::countr_zero(left) + 1;
+        if ((CaptureReach.piece[p.Board[f] - PieceOf(us, Pawn) + 1][f] & enemy) != 0) candidates |= SquareBit(f);
+    }
+    return candidates;
 }
 
 }  // namespace
@@ -204,25 +264,32 @@ void GenerateMoves(int ply, bool fullList) {
     }
 
     g.Quiet = QuietAllowed(g);
-    g.Occupied = OccupiedSquares(p.Board);
+    assert(SquareSetsMatch(p));
+    g.Occupied = OccupiedSquares(p);
 
-    bool onlyKing = true;
-    // The side's pieces in ascending square order.
-    for (uint64_t own = SquaresHolding(p.Board, g.Us); own != 0; own &= own - 1) {
-        const int f = std::countr_zero(own) + 1;
+    // The side's pieces in ascending square order (in a captures-only list
+    // only those that may capture).
+    const uint64_t own = p.SideSquares[g.Us];
+    uint64_t visited = own;  // the pieces up to a king capture, which ends the list
+    for (uint64_t left = g.Mode == GenerationMode::CapturesOnly ? MayCapture(p, g.Us) : own; left != 0;
+         left &= left - 1) {
+        const int f = std::countr_zero(left) + 1;
         const int type = p.Board[f] - 6 * g.Us;
-        if (type != 6) onlyKing = false;
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;
-            case 3: SliderMoves(g, f, NorthEast, SouthWest); break;
-            case 4: SliderMoves(g, f, North, West); break;
-            case 5: SliderMoves(g, f, NorthEast, West); break;
+            case 3: DiagonalMoves(g, f); break;
+            case 4: StraightMoves(g, f); break;
+            case 5: DiagonalMoves(g, f) && StraightMoves(g, f); break;
             case 6: KingMoves(g, f); break;
             default: break;
         }
-        if (g.KingCaptured) break;
+        if (g.KingCaptured) {
+            visited = own & (SquareBit(f) | (SquareBit(f) - 1));
+            break;
+        }
     }
     p.MoveCount = g.Count;
-    bt.BareKing[ply] = onlyKing ? 1 : 0;
+    // Only the king among the pieces visited.
+    bt.BareKing[ply] = (visited & ~p.PieceSquares[6 * g.Us + 6]) == 0 ? 1 : 0;
 }

@@ -1,5 +1,5 @@
 // PrepareRoot: completes ply 0 as the root of a search: keys, material,
-// king squares, the game-history record, the check square and the move list.
+// king squares, square sets, the game-history record, the check square and the move list.
 #include "board/board.h"
 
 void PrepareRoot() {
@@ -18,6 +18,7 @@ void PrepareRoot() {
         else p.Material += PieceValue[piece];
     }
     p.StateCode = ComputeStateCode(p);
+    ComputeSquareSets(p);
 
     // The position command keeps the clock within the history.
     int k = p.HalfmoveClock;

@@ -69,8 +69,8 @@ bool ReadPlacement(const std::string& field, PlyPosition& p) {
 }
 
 // Exactly one king per side, at most 16 pieces and 8 pawns per side, and no
-// pawn on the first or last rank.
-bool PiecesPlayable(const PlyPosition& p) {
+// pawn on the first or last rank. The failed check goes to why.
+bool PiecesPlayable(const PlyPosition& p, std::string& why) {
     int kings[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0};
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
@@ -80,11 +80,20 @@ bool PiecesPlayable(const PlyPosition& p) {
         if (piece == WhiteKing || piece == BlackKing) ++kings[side];
         if (piece == WhitePawn || piece == BlackPawn) {
             ++pawns[side];
-            if (RankOf[sq] == 1 || RankOf[sq] == 8) return false;
+            if (RankOf[sq] == 1 || RankOf[sq] == 8) {
+                why = "a pawn stands on the first or last rank";
+                return false;
+            }
         }
     }
-    for (int side = 0; side < 2; ++side)
-        if (kings[side] != 1 || pieces[side] > 16 || pawns[side] > 8) return false;
+    for (int side = 0; side < 2; ++side) {
+        const std::string name = side == White ? "white" : "black";
+        if (kings[side] != 1) why = name + " has " + std::to_string(kings[side]) + " kings instead of one";
+        else if (pieces[side] > 16) why = name + " has more than 16 pieces";
+        else if (pawns[side] > 8) why = name + " has more than 8 pawns";
+        else continue;
+        return false;
+    }
     return true;
 }
 
@@ -123,6 +132,50 @@ int ReadClock(const std::string& field) {
         if (value > 100) value = 100;
     }
     return value;
+}
+
+// SetupFen with the failed check in why.
+bool TrySetupFen(const std::string& fen, std::string& why) {
+    BoardTables& bt = *ThreadBoard;
+    const std::vector<std::string> fields = SplitFields(fen);
+    if (fields.empty()) {
+        why = "the FEN is empty";
+        return false;
+    }
+    // The candidate is built and checked in ply 1, which only the searches
+    // use; ply 0 changes only when the whole FEN is accepted.
+    PlyPosition& p = bt.PositionStack[1];
+    std::memset(&p, 0, sizeof p);
+    if (!ReadPlacement(fields[0], p)) {
+        why = "the piece placement runs off the board";
+        return false;
+    }
+    if (!PiecesPlayable(p, why)) return false;
+    p.SideToMove = fields.size() > 1 && fields[1][0] == 'b' ? Black : White;
+    if (fields.size() > 2) ReadCastling(fields[2], p);
+    if (fields.size() > 3) p.EpFile = ReadEpFile(fields[3], p);
+    p.HalfmoveClock = fields.size() > 4 ? ReadClock(fields[4]) : 0;
+
+    // The side that is not to move must not be in check.
+    int kingSquare[2] = {0, 0};
+    for (int sq = 1; sq <= 64; ++sq) {
+        if (p.Board[sq] == WhiteKing) kingSquare[White] = sq;
+        if (p.Board[sq] == BlackKing) kingSquare[Black] = sq;
+    }
+    ComputeSquareSets(p);
+    const Side waiting = 1 - p.SideToMove;
+    if (AttackingSquare(1, kingSquare[waiting], p.SideToMove) != 0) {
+        why = "the side not to move is in check";
+        return false;
+    }
+    p.KingSquare[White] = kingSquare[White];
+    p.KingSquare[Black] = kingSquare[Black];
+    p.MoveCount = -1;
+
+    bt.PositionStack[0] = p;
+    ClearGameHistory();
+    PrepareRoot();
+    return true;
 }
 
 }  // namespace
@@ -172,6 +225,8 @@ bool PlayMove(int from, int to, char promotion) {
     bt.GameHistory[clock].FromSquare = static_cast<uint8_t>(from);
 
     std::memcpy(root.Board, next.Board, sizeof root.Board);
+    std::memcpy(root.PieceSquares, next.PieceSquares, sizeof root.PieceSquares);
+    std::memcpy(root.SideSquares, next.SideSquares, sizeof root.SideSquares);
     std::memcpy(root.CastleRights, next.CastleRights, sizeof root.CastleRights);
     root.EpFile = next.EpFile;
     root.HalfmoveClock = clock;
@@ -179,35 +234,9 @@ bool PlayMove(int from, int to, char promotion) {
     return true;
 }
 
-bool SetupFen(const std::string& fen) {
-    BoardTables& bt = *ThreadBoard;
-    const std::vector<std::string> fields = SplitFields(fen);
-    if (fields.empty()) return false;
-
-    // The candidate is built and checked in ply 1, which only the searches
-    // use; ply 0 changes only when the whole FEN is accepted.
-    PlyPosition& p = bt.PositionStack[1];
-    std::memset(&p, 0, sizeof p);
-    if (!ReadPlacement(fields[0], p) || !PiecesPlayable(p)) return false;
-    p.SideToMove = fields.size() > 1 && fields[1][0] == 'b' ? Black : White;
-    if (fields.size() > 2) ReadCastling(fields[2], p);
-    if (fields.size() > 3) p.EpFile = ReadEpFile(fields[3], p);
-    p.HalfmoveClock = fields.size() > 4 ? ReadClock(fields[4]) : 0;
-
-    // The side that is not to move must not be in check.
-    int kingSquare[2] = {0, 0};
-    for (int sq = 1; sq <= 64; ++sq) {
-        if (p.Board[sq] == WhiteKing) kingSquare[White] = sq;
-        if (p.Board[sq] == BlackKing) kingSquare[Black] = sq;
-    }
-    const Side waiting = 1 - p.SideToMove;
-    if (AttackingSquare(1, kingSquare[waiting], p.SideToMove) != 0) return false;
-    p.KingSquare[White] = kingSquare[White];
-    p.KingSquare[Black] = kingSquare[Black];
-    p.MoveCount = -1;
-
-    bt.PositionStack[0] = p;
-    ClearGameHistory();
-    PrepareRoot();
-    return true;
+bool SetupFen(const std::string& fen, std::string* why) {
+    std::string reason;
+    const bool accepted = TrySetupFen(fen, reason);
+    if (!accepted && why != nullptr) *why = reason;
+    return accepted;
 }

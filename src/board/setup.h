@@ -4,8 +4,9 @@
 #include <string>
 
 // Sets up ply 0 from a FEN and prepares the root; false (ply 0 unchanged)
-// when the FEN does not describe a playable position.
-bool SetupFen(const std::string& fen);
+// when the FEN does not describe a playable position. why, when given,
+// receives the check that failed.
+bool SetupFen(const std::string& fen, std::string* why = nullptr);
 
 // Puts the initial position into ply 0 with an empty game history and
 // prepares the root.

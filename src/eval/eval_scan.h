@@ -14,12 +14,16 @@
 
 struct EvalScan {
     const uint8_t* board;  // Board[1..64] of the evaluated position
+    // Its square sets per piece code (PlyPosition::PieceSquares), or null
+    // for the scan to find them on the board.
+    const uint64_t* pieceSquares;
     int ply;
     Side sideToMove;
     int wk;  // square of the white king
     int bk;  // square of the black king
 
-    // Everything from here to `squares` starts at zero (see ClearCensus).
+    // The census: ScanBoard writes all of it but passerFile and kingDanger,
+    // which the stages fill in and which start at zero (see ClearCensus).
     int pieceTotal;               // occupied squares counted, kings included
     uint8_t count[13];            // pieces per PieceCode
     uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
@@ -40,11 +44,11 @@ struct EvalScan {
     uint8_t squares[13][8];
 };
 
-// Zeroes the counted part of the census (all of it but the square lists).
+// Zeroes what the stages fill in (passerFile and kingDanger); ScanBoard
+// writes the rest.
 inline void ClearCensus(EvalScan& e) {
-    std::memset(&e.pieceTotal, 0, offsetof(EvalScan, squares) - offsetof(EvalScan, pieceTotal));
-    e.squares[WhiteKing][0] = 0;
-    e.squares[BlackKing][0] = 0;
+    e.passerFile[White] = e.passerFile[Black] = 0;
+    e.kingDanger[White] = e.kingDanger[Black] = 0;
 }
 
 // Dark (1) when file + rank is even, light (0) otherwise.
@@ -84,10 +88,16 @@ inline bool PawnSafe(const EvalScan& e, Side side, int s) {
 
 // --- evaluate.cpp: the census ---
 // One pass over squares 1..64 (stopping once 32 pieces are counted): fills
-// the census of an EvalScan whose board, ply and sideToMove are set and
-// whose counted part is zero (a value-initialised one or after ClearCensus),
-// and returns the sum of the per-square terms.
+// the census of an EvalScan whose board, pieceSquares, ply and sideToMove
+// are set, and returns the sum of the per-square terms.
 int ScanBoard(EvalScan& e);
+
+// --- pawn_census.cpp ---
+// Fills the pawn part of the census (pawn counts and lists, the per-file
+// records, pawns per square colour) for the given white and black pawn sets
+// and returns the pawns' square terms. cacheable: the sets are the board's
+// own (not cut short), so the answer may come from and go to the cache.
+int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable);
 
 // --- endgame.cpp: recognisers and mating terms ---
 // Runs the endgame recognisers on the census right after the scan. Returns

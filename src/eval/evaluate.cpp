@@ -4,9 +4,18 @@
 #include "eval/evaluate.h"
 
 #include <bit>
+#include <cassert>
+#include <cstring>
 
 #include "eval/eval_scan.h"
 #include "eval/eval_tables.h"
+
+void ClearEvalCaches() {
+    EvalTables& et = *ThreadEval;
+    std::memset(et.EvalCache, 0, sizeof et.EvalCache);
+    std::memset(et.LeadPawnSquare, 0, sizeof et.LeadPawnSquare);
+    et.DeadDrawFlag = false;
+}
 
 namespace {
 
@@ -19,17 +28,30 @@ constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 // ascending order, so every list and per-file record matches a scan of the
 // squares in order.
 int ScanBoard(EvalScan& e) {
-    const uint8_t* board = e.board;
-    uint64_t pieces[13];
-    for (int code = 1; code <= 12; ++code) pieces[code] = SquaresOfPiece(board, code);
-    e.occupied = OccupiedSquares(board);
+    // The position's own sets are read in place; a copy is made only when
+    // they have to be found on the board or cut short.
+    uint64_t found[13];
+    const uint64_t* pieces = e.pieceSquares;
+    if (pieces == nullptr) {
+        for (int code = 1; code <= 12; ++code) found[code] = SquaresOfPiece(e.board, code);
+        pieces = found;
+    }
+    e.occupied = 0;
+    for (int code = 1; code <= 12; ++code) e.occupied |= pieces[code];
     // The census counts at most 32 pieces, the first 32 in square order; a
     // board with more (no accepted position has one) leaves the rest out.
-    if (std::popcount(e.occupied) > 32) {
+    const bool cut = std::popcount(e.occupied) > 32;
+    if (cut) {
         uint64_t kept = 0, left = e.occupied;
         for (int n = 0; n < 32; ++n, left &= left - 1) kept |= left & (~left + 1);
-        for (int code = 1; code <= 12; ++code) pieces[code] &= kept;
+        for (int code = 1; code <= 12; ++code) found[code] = pieces[code] & kept;
+        pieces = found;
     }
+    e.count[Empty] = 0;
+    std::memset(e.piecesOnFile, 0, sizeof e.piecesOnFile);
+    // A board without a king of a side (only ever built by hand) reads square 0 for it.
+    e.squares[WhiteKing][0] = 0;
+    e.squares[BlackKing][0] = 0;
     int score = 0;
     int pieceTotal = 0;
 
@@ -47,28 +69,11 @@ int ScanBoard(EvalScan& e) {
         pieceTotal += n;
     };
 
-    // Ascending order: each later white pawn of a file is further up.
-    list(WhitePawn, [&](int s, int f) {
-        if (e.pawnsOnFile[White][f]++ == 0) {
-            e.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
-            e.rearPawn[White][f] = static_cast<uint8_t>(s);
-            e.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
-        }
-        e.frontPawn[White][f] = static_cast<uint8_t>(s);
-        ++e.pawnsOnColour[White][SquareColour(s)];
-        if (s <= 56 && board[s + 8] != Empty) score -= 1;
-    });
-    // Ascending order: each later black pawn of a file is further back.
-    list(BlackPawn, [&](int s, int f) {
-        if (e.pawnsOnFile[Black][f]++ == 0) {
-            e.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
-            e.frontPawn[Black][f] = static_cast<uint8_t>(s);
-        }
-        e.rearPawn[Black][f] = static_cast<uint8_t>(s);
-        e.enemyRearRank[White][f] = RankOf[s];
-        ++e.pawnsOnColour[Black][SquareColour(s)];
-        if (s >= 9 && board[s - 8] != Empty) score += 1;
-    });
+    score += ScanPawns(e, pieces[WhitePawn], pieces[BlackPawn], !cut);
+    pieceTotal += e.count[WhitePawn] + e.count[BlackPawn];
+    // A pawn whose square in front is occupied: 1 against its side.
+    for (uint64_t blocked = pieces[WhitePawn] & (e.occupied >> 8); blocked != 0; blocked &= blocked - 1) score -= 1;
+    for (uint64_t blocked = pieces[BlackPawn] & (e.occupied << 8); blocked != 0; blocked &= blocked - 1) score += 1;
     for (int side = White; side <= Black; ++side) {
         auto onFile = [&](int, int f) { ++e.piecesOnFile[side][f]; };
         for (int kind = Knight; kind <= Queen; ++kind) list(PieceOf(side, kind), onFile);
@@ -157,7 +162,10 @@ int CannotWinClamp(const EvalScan& e, int score) {
     return score;
 }
 
-int Evaluate(int ply) {
+// Every stage is inlined into this one body (link-time optimisation reaches
+// the stages in their own files): the side of each stage call is then a
+// constant, and the census stays in registers and on this frame.
+[[gnu::flatten]] int Evaluate(int ply) {
     BoardTables& bt = *ThreadBoard;
     EvalTables& et = *ThreadEval;
     et.DeadDrawFlag = false;
@@ -170,7 +178,9 @@ int Evaluate(int ply) {
 
     EvalScan e;
     ClearCensus(e);
+    assert(SquareSetsMatch(position));
     e.board = position.Board;
+    e.pieceSquares = position.PieceSquares;
     e.ply = ply;
     e.sideToMove = side;
     int score = position.Material + ScanBoard(e);

@@ -23,6 +23,9 @@ extern thread_local EvalTables* ThreadEval;
 // Static score of the position at ply, from the side to move's point of view.
 int Evaluate(int ply);
 
+// Empties the cache and the lead pawns of every ply, as at start-up.
+void ClearEvalCaches();
+
 // Marks both cache entries of a ply as not computed and clears its lead pawns.
 inline void ResetEvalPly(int ply) {
     EvalTables& et = *ThreadEval;

@@ -5,8 +5,10 @@
 #include "search/driver.h"
 
 #include "board/board.h"
+#include "platform/output.h"
 #include "search/control.h"
 #include "search/info.h"
+#include "search/rootlines.h"
 #include "search/search.h"
 #include "search/threads.h"
 #include "search/time.h"
@@ -24,6 +26,17 @@ IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLi
     return IterationVerdict::Deeper;
 }
 
+namespace {
+
+// Whether a root score proves a mate in mateLimit moves or fewer ("go mate").
+bool MateLimitReached(int score, int mateLimit) {
+    return mateLimit > 0 && score > MateBound && score <= MateScore && (ScoreInfinity - score) / 2 <= mateLimit;
+}
+
+}  // namespace
+
+// Copies row 0 of the PvTable down its diagonal, so that each ply of the
+// next iteration tries the move of the principal variation first.
 void SeedPrincipalVariation() {
     SearchThread& st = *ThreadSearch;
     for (int i = 1; i <= LastLineSlot; ++i) {
@@ -36,36 +49,77 @@ void SeedPrincipalVariation() {
     }
 }
 
+namespace {
+
+// One iteration over the whole (or the searchmoves) root list: the search
+// reports its own lines.
+int SearchRootOnce() {
+    SearchThread& st = *ThreadSearch;
+    if (st.IterationDepth > 3) return PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+    const int score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+    SendRootInfoLine(score, 1);
+    return score;
+}
+
+// The end of a search: the answer, once it may be given. The last line
+// shown starts with the move played, and the final figures precede it.
+void Answer(int score) {
+    SearchThread& st = *ThreadSearch;
+    SearchDeadline = 0;
+    WaitWhileBestMoveHeld();
+    if (EngineRunning.load() == 0) return;
+    const Move best = st.PvTable[0][0];
+    if (best.From != 0 && !(LastReportedMove() == best)) {
+        if (MultiPvLines > 1) SendMultiPvLine(1, score, st.PvTable[0]);
+        else SendRootInfoLine(score);
+    }
+    SendSpeedLine(TotalNodes(), ElapsedMilliseconds());
+    Move ponder{0, 0};
+    if (best.From != 0 && LegalLineLength(st.PvTable[0], 2) == 2) ponder = st.PvTable[0][1];
+    SendBestMove(best, ponder);
+}
+
+}  // namespace
+
 void RunSearch(int depthLimit) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     if (depthLimit > MaxSearchDepth) depthLimit = MaxSearchDepth;
     ResetEvent(SearchRequest);
     st.RootMoveReady.store(0);
+    ForgetReportedMove();
     PrepareSearchRoot();
     st.NodeCount = 0;
+
+    if (FirstLegalRootMove().From == 0) {
+        // Checkmated or stalemated: nothing to search and no line to show.
+        SendLine(bt.CheckerSquare[0] != 0 ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
+        SearchState.store(SearchStopped);
+        st.PvTable[0][0] = Move{0, 0};
+        Answer(0);
+        return;
+    }
+    const bool restricted = RestrictRootToSearchMoves();
+    const bool severalLines = MultiPvLines > 1;
+    if (severalLines) PrepareRootLines(restricted);
     st.IterationDepth = st.StartDepth;
     if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
     StartHelpers();
 
+    int score = 0;
     while (true) {
         st.SelDepth = st.IterationDepth;
-        int score;
-        if (st.IterationDepth > 3) {
-            score = PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-        } else {
-            score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-            SendRootInfoLine(score, 1);
-        }
+        score = severalLines ? SearchRootLines(score) : SearchRootOnce();
         SeedPrincipalVariation();
 
         const double elapsed = ElapsedMilliseconds();
         const uint64_t nodes = TotalNodes();
         if (nodes != 0 && elapsed > 1000) SendSpeedLine(nodes, elapsed);
 
+        // A restricted root plays on to its limits even with a single move left.
+        const int rootMoves = restricted ? 0 : severalLines ? RootLineCandidates() : bt.PositionStack[0].MoveCount;
         const double remaining = (SearchDeadline - CurrentTime()) * MillisecondsPerDay;
-        switch (DecideAfterIteration(SearchState.load(), st.IterationDepth, depthLimit, score, remaining,
-                                     bt.PositionStack[0].MoveCount)) {
+        switch (DecideAfterIteration(SearchState.load(), st.IterationDepth, depthLimit, score, remaining, rootMoves)) {
             case IterationVerdict::AdvanceState:
                 SearchState.fetch_add(1);  // never lowers a SearchStopped from "stop" or "quit"
                 break;
@@ -76,10 +130,17 @@ void RunSearch(int depthLimit) {
                 ++st.IterationDepth;
                 break;
         }
+        if (MateLimitReached(score, MateLimit)) {
+            // The mate asked for is proven (also in the iteration that ended
+            // at the depth limit): the answer goes out now, unless the
+            // search is a ponder search still waiting for "ponderhit".
+            SearchState.store(SearchStopped);
+            if (!Pondering.load()) ReleaseBestMove();
+        }
         if (SearchIsStopped()) break;
     }
+    EndRootRestriction();
 
-    SearchDeadline = 0;
     // A search cut off before its first move was scored, or decided by a
     // table entry, may leave a move of another position in row 0: the move
     // played is always a legal one when the root has one.
@@ -87,7 +148,8 @@ void RunSearch(int depthLimit) {
         st.PvTable[0][0] = FirstLegalRootMove();
         EndPvRow(0);
     }
-    if (EngineRunning.load() != 0) SendBestMove(st.PvTable[0][0]);
-    // The helpers unwind on the same stopped state; the next search waits for them.
+    // The helpers unwind on the same stopped state; the answer's figures
+    // count their nodes once they have all stopped.
     WaitForHelpers();
+    Answer(score);
 }

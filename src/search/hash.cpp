@@ -159,8 +159,11 @@ uint32_t HashSlot(int ply) {
     return RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove]);
 }
 
+std::atomic<bool> RootTableOff{false};
+
 bool HashMatches(const HashEntry& e, int ply) {
     BoardTables& bt = *ThreadBoard;
+    if (ply == 0 && RootTableOff.load(std::memory_order_relaxed)) return false;
     const PlyPosition& p = bt.PositionStack[ply];
     return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
 }

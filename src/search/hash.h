@@ -7,6 +7,8 @@
 // another's bounds.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 #include "board/board.h"
@@ -68,6 +70,11 @@ inline void SetEntryBestMove(HashEntry& e, Move best) {
         e.BestMove = best;
     }
 }
+// Set while the root searches only part of its moves (searchmoves, the later
+// lines of several principal variations): the root's entry then neither
+// answers nor is written, since it holds or would hold a result over every
+// root move. The positions below the root use the table as always.
+extern std::atomic<bool> RootTableOff;
 enum class BoundKind { Lower, Upper };
 // A bound on the score of the child just made at ply, seen from its parent.
 int ChildBound(int ply, int limit, BoundKind which);

@@ -9,6 +9,22 @@
 #include "search/threads.h"
 #include "search/time.h"
 
+bool RootLinesMuted = false;
+
+namespace {
+Move ReportedMove{0, 0};
+
+std::string DepthText() {
+    SearchThread& st = *ThreadSearch;
+    return "info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth);
+}
+
+std::string NodesAndTime() {
+    return " nodes " + std::to_string(TotalNodes()) + " time " +
+           std::to_string(static_cast<int64_t>(ElapsedMilliseconds()));
+}
+}  // namespace
+
 std::string ScoreText(int score) {
     if ((score > -MateBound && score < MateBound) || score > MateScore || score < -MateScore)
         return " score cp " + std::to_string(score);
@@ -17,35 +33,52 @@ std::string ScoreText(int score) {
 }
 
 std::string SpeedLine(uint64_t nodes, double elapsedMs) {
-    const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / elapsedMs);
+    // Below a millisecond the speed is taken over one millisecond.
+    const double ms = elapsedMs < 1 ? 1 : elapsedMs;
+    const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / ms);
     return "info nodes " + std::to_string(nodes) + " time " + std::to_string(static_cast<int64_t>(elapsedMs)) +
            " nps " + std::to_string(nps);
 }
 
-std::string PvText(int maxMoves) {
-    SearchThread& st = *ThreadSearch;
+std::string LineText(const Move* line, int maxMoves) {
+    const int length = LegalLineLength(line, maxMoves);
+    if (length == 0) return "";
     std::string text = " pv";
-    const int length = LegalLineLength(st.PvTable[0], maxMoves);
-    for (int k = 0; k < length; ++k) text += MoveText(st.PvTable[0][k]);
+    for (int k = 0; k < length; ++k) text += MoveText(line[k]);
     return text;
 }
 
+std::string PvText(int maxMoves) { SearchThread& st = *ThreadSearch; return LineText(st.PvTable[0], maxMoves); }
+
 void SendRootInfoLine(int score, int pvMoves) {
     SearchThread& st = *ThreadSearch;
-    if (IsHelperThread()) return;  // only the main search thread reports
-    SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
-             ScoreText(score) + " nodes " + std::to_string(TotalNodes()) + " time " +
-             std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + PvText(pvMoves));
+    if (IsHelperThread() || RootLinesMuted) return;  // only the main search thread reports
+    const std::string pv = PvText(pvMoves);
+    if (!pv.empty()) ReportedMove = st.PvTable[0][0];
+    SendLine(DepthText() + ScoreText(score) + NodesAndTime() + pv);
 }
 
+void SendMultiPvLine(int rank, int score, const Move* line) {
+    const std::string pv = LineText(line, 81);
+    if (rank == 1 && !pv.empty()) ReportedMove = line[0];
+    SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(score) + NodesAndTime() + pv);
+}
+
+Move LastReportedMove() { return ReportedMove; }
+void ForgetReportedMove() { ReportedMove = Move{0, 0}; }
+
 void SendCurrMoveLine(Move move, int number) {
-    SearchThread& st = *ThreadSearch;
     if (IsHelperThread()) return;
-    SendLine("info depth " + std::to_string(st.IterationDepth) + " seldepth " + std::to_string(st.SelDepth) +
-             " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
+    SendLine(DepthText() + " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
              std::to_string(TotalNodes()));
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }
 
-void SendBestMove(Move move) { SendLine("bestmove" + MoveText(move)); }
+void SendBestMove(Move move, Move ponder) {
+    std::string line = "bestmove" + MoveText(move);
+    if (ponder.From != 0) line += " ponder" + MoveText(ponder);
+    SendLine(line);
+}
+
+void SendInfoString(const std::string& message) { SendLine("info string " + message); }

@@ -1,9 +1,11 @@
-// InitEngineTables and ResetEngineState: the state of a freshly started engine.
+// InitEngineTables, ClearLearnedState and ResetEngineState: the state of a
+// freshly started engine.
 #include "search/reset.h"
 
 #include <cstring>
 
 #include "board/board.h"
+#include "eval/evaluate.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/search.h"
@@ -15,13 +17,19 @@ void InitEngineTables() {
     InitHashTable();
 }
 
-void ResetEngineState() {
-    InitEngineTables();
+void ClearLearnedState() {
+    ClearPositionState();
+    ClearEvalCaches();
     // Wipe the table completely: clearing it keeps the old entries' moves,
     // which would carry one run's ordering into the next.
     std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
     ClearHashTable();
     ResetSearchTables();
     ResetHelperTables();
+}
+
+void ResetEngineState() {
+    InitEngineTables();
+    ClearLearnedState();
     ResetControlState();
 }

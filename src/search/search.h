@@ -11,12 +11,31 @@
 #include "search/limits.h"
 #include "search/tables.h"
 
+// Fetches into the cache the table entries of the positions the moves of a
+// fresh list lead to (their slots from a forecast of the keys): each child is
+// looked up in the table right after it is made, and the fetch then has the
+// time until the move comes up.
+inline void FetchChildEntries(int ply) {
+    BoardTables& bt = *ThreadBoard;
+    const PlyPosition& p = bt.PositionStack[ply];
+    const uint32_t childSideKey = SideKey[1 - p.SideToMove];
+    for (int j = 1; j <= p.MoveCount; ++j) {
+        const uint32_t slot = (KeyLoAfter(ply, bt.MoveList[ply][j]) ^ childSideKey) % EntryCount;
+        const char* entry = reinterpret_cast<const char*>(&HashTable[slot]);
+        __builtin_prefetch(entry);  // a 16-byte entry never straddles two cache lines
+        // A loop of nothing but prefetches counts as without effect and
+        // would be dropped by the optimiser; this empty statement keeps it.
+        asm volatile("" : : "r"(entry));
+    }
+}
+
 // The searches' move generation: a fresh list of the ply, none of whose
 // moves has been verified legal yet.
 inline void GenerateSearchMoves(int ply, bool fullList) {
     SearchThread& st = *ThreadSearch;
     st.VerifiedCount[ply] = 0;
     GenerateMoves(ply, fullList);
+    FetchChildEntries(ply);
 }
 // The searches' make move: the new ply starts with empty evaluation entries.
 inline void SearchMakeMove(int ply, int entry) {

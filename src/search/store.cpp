@@ -8,6 +8,8 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
               int moveCount, int loopPosition, bool inCheck, bool pvNode) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
+    // A root that searches only part of its moves keeps its result out of the table.
+    const bool keepOut = ply == 0 && RootTableOff.load(std::memory_order_relaxed);
     HashEntry entry = ReadEntry(slot);
     const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
@@ -51,6 +53,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     }
 
     SetEntryBestMove(entry, st.PvTable[ply][0]);
-    WriteEntry(slot, entry);
+    if (!keepOut) WriteEntry(slot, entry);
     return best;
 }

@@ -11,67 +11,118 @@
 #include "search/tables.h"
 #include "search/threads.h"
 
+namespace {
+
+constexpr double Never = std::numeric_limits<double>::infinity();
+
+// The limits of the last "go ponder" line, for its "ponderhit".
+GoLimits PonderedGo;
+Side PonderedSide = White;
+
+// Budget and hard limit in milliseconds for the clock of one side.
+void ClockBudget(const GoLimits& go, Side side, double& budgetMs, double& hardMs) {
+    const int32_t remaining = go.Time[side];
+    int64_t divider = 40;
+    if (go.HasMovesToGo) {
+        divider = 2 * (static_cast<int64_t>(go.MovesToGo) + 1);
+        if (divider > 40) divider = 40;
+    }
+    // Every move costs time outside the search (pipes, the GUI, a busy
+    // machine): a reserve for that overhead of each move still to play is
+    // taken off the clock before it is shared out.
+    const int64_t movesLeft = go.HasMovesToGo ? std::clamp<int64_t>(go.MovesToGo, 1, 40) : 40;
+    const double overhead = std::max(0, MoveOverheadMs);
+    const double usable = std::max(0.0, remaining - overhead * static_cast<double>(movesLeft));
+    budgetMs = usable / static_cast<double>(divider);
+    if (go.HasIncrement[side]) {
+        const int32_t increment = go.Increment[side];
+        if (increment < remaining) budgetMs += increment / 2.0;
+    }
+    // Never plan past the clock: keep a margin for the moves' transfer (at
+    // least the move overhead) and for the iteration that is running when
+    // the deadline passes.
+    hardMs = std::max(0.0, remaining - std::max(30.0, overhead) - remaining / 20.0);
+    budgetMs = std::min(budgetMs, hardMs);
+}
+
+// Starts the clock of a "go" line at the given moment. The deadline is
+// written last: the search reads a complete set once it sees it.
+void StartClock(const GoLimits& go, Side side, double start, bool pondering) {
+    double budgetMs = Never;
+    double hardMs = Never;
+    bool fixed = false;
+    if (!pondering && !go.Infinite) {
+        if (go.HasTime[side]) ClockBudget(go, side, budgetMs, hardMs);
+        if (go.HasMoveTime) {
+            budgetMs = go.MoveTime;
+            hardMs = std::min(hardMs, budgetMs);
+            fixed = true;
+        }
+    }
+    SearchStartTime = start;
+    TimeBudget = budgetMs / MillisecondsPerDay;
+    HardDeadline = start + hardMs / MillisecondsPerDay;
+    FixedMoveTime = fixed;
+    SearchDeadline = std::min(CurrentTime() + budgetMs / MillisecondsPerDay, start + hardMs / MillisecondsPerDay);
+}
+
+}  // namespace
+
 double CurrentTime() { return MonotonicMilliseconds() / MillisecondsPerDay; }
 
-double ElapsedMilliseconds() { return (CurrentTime() - SearchStartTime) * MillisecondsPerDay; }
+double ElapsedMilliseconds() { return (CurrentTime() - ReportStartTime) * MillisecondsPerDay; }
+
+bool SearchesWithoutLimit(const GoLimits& go) {
+    BoardTables& bt = *ThreadBoard;
+    const Side side = bt.PositionStack[0].SideToMove;
+    return go.Infinite || !(go.HasTime[side] || go.HasDepth || go.HasNodes || go.HasMoveTime || go.HasMate);
+}
+
+bool SearchesOnlyForMate(const GoLimits& go) {
+    GoLimits withoutMate = go;
+    withoutMate.HasMate = false;
+    return go.HasMate && !go.Infinite && SearchesWithoutLimit(withoutMate);
+}
 
 void AllocateTime(const GoLimits& go) {
     BoardTables& bt = *ThreadBoard;
-    constexpr double infinity = std::numeric_limits<double>::infinity();
     const Side side = bt.PositionStack[0].SideToMove;
-    SearchStartTime = CurrentTime();
-    FixedMoveTime = false;
-    NodeLimit = 0;
-
-    double budgetMs = infinity;
-    double hardMs = infinity;
-    if (go.HasTime[side]) {
-        const int32_t remaining = go.Time[side];
-        int64_t divider = 40;
-        if (go.HasMovesToGo) {
-            divider = 2 * (static_cast<int64_t>(go.MovesToGo) + 1);
-            if (divider > 40) divider = 40;
-        }
-        budgetMs = static_cast<double>(remaining) / static_cast<double>(divider);
-        if (go.HasIncrement[side]) {
-            const int32_t increment = go.Increment[side];
-            if (increment < remaining) budgetMs += increment / 2.0;
-        }
-        // Never plan past the clock: keep a margin for the moves' transfer and
-        // for the iteration that is running when the deadline passes.
-        hardMs = std::max(0.0, remaining - 30.0 - remaining / 20.0);
-        budgetMs = std::min(budgetMs, hardMs);
-    }
-    if (go.HasMoveTime) {
-        budgetMs = go.MoveTime;
-        hardMs = std::min(hardMs, budgetMs);
-        FixedMoveTime = true;
-    }
-    if (go.HasNodes) NodeLimit = static_cast<uint64_t>(go.Nodes);
-    if (go.Infinite) {
-        budgetMs = infinity;
-        hardMs = infinity;
-        FixedMoveTime = false;
-    }
-    TimeBudget = budgetMs / MillisecondsPerDay;
-    HardDeadline = SearchStartTime + hardMs / MillisecondsPerDay;
-    SearchDeadline = std::min(CurrentTime() + TimeBudget, HardDeadline);
-
+    const double start = CurrentTime();
+    ReportStartTime = start;
+    NodeLimit = go.HasNodes ? static_cast<uint64_t>(go.Nodes) : 0;
+    MateLimit = go.HasMate ? go.Mate : 0;
     DepthLimit = MaxSearchDepth;
     if (go.HasDepth) DepthLimit = std::min<int32_t>(go.Depth, MaxSearchDepth);
+    if (go.Ponder) {
+        PonderedGo = go;
+        PonderedSide = side;
+    }
+    Pondering = go.Ponder;
+    StartClock(go, side, start, go.Ponder);
 }
 
+void StartPonderedClock() {
+    StartClock(PonderedGo, PonderedSide, CurrentTime(), false);
+    Pondering = false;
+}
 
 bool DeadlineCheck() {
     SearchThread& st = *ThreadSearch;
     // A helper unwinds when the main search thread stops; the clock is the main thread's.
     if (st.Index != 0) return SearchIsStopped();
-    if (st.IterationDepth <= 3) return false;
+    if (st.IterationDepth <= 3) {
+        // The shallow iterations are not cut by the budget, but not even
+        // they run past the clock's hard limit: on a slow or busy machine a
+        // shallow move is better than a lost game.
+        if (HardDeadline.load() == Never || CurrentTime() <= HardDeadline) return false;
+        SearchState.store(SearchStopped);
+        return true;
+    }
     if (st.RootMoveReady.load(std::memory_order_relaxed) == 0) {
         // Before this search has a move of its own it normally goes on, but
         // never past the end of the clock: the driver then plays the table's
         // move or the first legal one rather than lose on time.
-        if (HardDeadline == std::numeric_limits<double>::infinity() || CurrentTime() <= HardDeadline) return false;
+        if (HardDeadline.load() == Never || CurrentTime() <= HardDeadline) return false;
         SearchState.store(SearchStopped);
         return true;
     }
@@ -87,6 +138,6 @@ bool DeadlineCheck() {
     // First overrun: the deadline moves to twice the budget (never past the
     // clock's hard limit); the second overrun unwinds the search. The atomic
     // add keeps a 2 written by "stop" or "quit" at the same moment.
-    SearchDeadline = std::min(SearchStartTime + 2 * TimeBudget, HardDeadline);
+    SearchDeadline = std::min(SearchStartTime + 2 * TimeBudget, HardDeadline.load());
     return SearchState.fetch_add(1) + 1 >= SearchStopped;
 }

@@ -21,17 +21,30 @@ struct GoLimits {
     int32_t Nodes = 0;
     bool HasDepth = false;
     int32_t Depth = 0;
+    bool HasMate = false;
+    int32_t Mate = 0;  // moves
     bool Infinite = false;
+    bool Ponder = false;
 };
 
 // Current time as a day count on a monotonic clock.
 double CurrentTime();
-// Milliseconds since SearchStartTime, as a fraction.
+// Milliseconds since the "go" line (ReportStartTime), as a fraction.
 double ElapsedMilliseconds();
 
-// Fills the time budget, deadlines, node limit and depth limit for a "go"
-// command, for the side to move in ply 0.
+// Whether a "go" command for the side to move in ply 0 sets no limit at all
+// (no clock of its own, depth, nodes, movetime or mate): it then searches
+// like "go infinite", until "stop".
+bool SearchesWithoutLimit(const GoLimits& go);
+// Whether the only limit of a "go" command is a mate to find: until that
+// mate is proven it searches like "go infinite".
+bool SearchesOnlyForMate(const GoLimits& go);
+// Fills the time budget, deadlines, node, mate and depth limits for a "go"
+// command, for the side to move in ply 0. A "go ponder" gets no deadline
+// until "ponderhit" (StartPonderedClock).
 void AllocateTime(const GoLimits& go);
+// "ponderhit": the clock of the pondered "go" line starts now.
+void StartPonderedClock();
 
 // The deadline check of the searches: true when the search must unwind.
 bool DeadlineCheck();

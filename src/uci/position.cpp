@@ -3,7 +3,9 @@
 #include "uci/position.h"
 
 #include "board/board.h"
+#include "board/movetext.h"
 #include "board/setup.h"
+#include "search/info.h"
 #include "search/tables.h"
 
 std::string LastPositionLine;
@@ -40,7 +42,12 @@ bool PlayMoves(const std::string& text, std::size_t start) {
                 ++i;
             }
         }
-        if (!PlayMove(from, square, promotion)) return false;
+        if (!PlayMove(from, square, promotion)) {
+            std::string played = SquareName(from) + SquareName(square);
+            if (promotion != 0) played += promotion;
+            SendInfoString("illegal move " + played + " in the move list; it and the moves after it are not played");
+            return false;
+        }
         // A move the game played is no longer credited by the history heuristic.
         st.HistoryTable[from][square] = 0;
         from = 0;
@@ -68,11 +75,14 @@ void SetPosition(const std::string& lower, const std::string& raw) {
             const std::size_t begin = fenAt + 5;
             movesAt = lower.find(" moves ", begin);
             const std::size_t end = movesAt == std::string::npos ? raw.size() : movesAt;
-            if (raw.size() != lower.size() || !SetupFen(raw.substr(begin, end - begin))) {
+            std::string why = "the line was changed in reading";
+            if (raw.size() != lower.size() || !SetupFen(raw.substr(begin, end - begin), &why)) {
+                SendInfoString("FEN rejected: " + why + "; the previous position stays");
                 LastPositionLine.clear();
                 return;
             }
         } else {
+            SendInfoString("position needs startpos or fen; the previous position stays");
             LastPositionLine.clear();
             return;
         }

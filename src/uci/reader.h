@@ -6,10 +6,14 @@
 
 #include "search/time.h"
 
-// Reads and carries out commands until "quit" or the end of standard input.
+// Reads and carries out commands until "quit" or the end of standard input;
+// at the end of input a search with limits runs to its end, one without is
+// stopped, and either answers before the loop returns.
 void InputLoop();
-// Carries out one raw input line (already stripped of control characters);
-// false after "quit".
+// Tabs become blanks and every run of blanks a single one.
+std::string NormaliseBlanks(const std::string& line);
+// Carries out one input line (already stripped of control characters; its
+// blanks are normalised here); false after "quit".
 bool ExecuteLine(const std::string& raw);
 // Reads a decimal number starting the search at the 1-based index; skips
 // non-digits, stops at the first non-digit after the number, saturates at

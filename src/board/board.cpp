@@ -61,14 +61,8 @@ bool SquareSetsMatch(const PlyPosition& p) {
 }
 
 void ClearPositionState() {
-    BoardTables& bt = *ThreadBoard;
-    std::memset(bt.PositionStack, 0, sizeof bt.PositionStack);
-    std::memset(bt.MoveList, 0, sizeof bt.MoveList);
-    std::memset(bt.CheckerSquare, 0, sizeof bt.CheckerSquare);
-    std::memset(bt.BareKing, 0, sizeof bt.BareKing);
-    std::memset(bt.RepStatus, 0, sizeof bt.RepStatus);
-    std::memset(static_cast<void*>(bt.LastMove), 0, sizeof bt.LastMove);
-    std::memset(static_cast<void*>(bt.GameHistory), 0, sizeof bt.GameHistory);
+    // The whole record at once, so that a table added to it is cleared too.
+    std::memset(static_cast<void*>(ThreadBoard), 0, sizeof *ThreadBoard);
     SetStartPosition();
 }
 

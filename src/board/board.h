@@ -123,8 +123,10 @@ struct BoardTables {
 // The calling thread's positions. The search floor owns the threads and
 // defines it: the main search thread, the input thread (which sets up the
 // position the main thread searches), the command-line modes and the tests
-// all start on the main search thread's tables.
-extern thread_local BoardTables* ThreadBoard;
+// all start on the main search thread's tables. Declared constinit: the
+// compiler then knows it needs no start-up code, and every read is a plain
+// thread-local load instead of a call guarded by a check of an init function.
+extern constinit thread_local BoardTables* ThreadBoard;
 
 // Zobrist keys per square 1..64 and piece code 1..12, kept as two halves.
 struct KeyPair {

@@ -18,7 +18,7 @@ struct EvalTables {
 };
 // The calling thread's evaluation state (defined, like ThreadBoard, by the
 // search floor that owns the threads).
-extern thread_local EvalTables* ThreadEval;
+extern constinit thread_local EvalTables* ThreadEval;
 
 // Static score of the position at ply, from the side to move's point of view.
 int Evaluate(int ply);

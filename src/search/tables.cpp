@@ -6,11 +6,11 @@
 #include "search/search.h"
 
 SearchThread MainSearchThread;
-thread_local SearchThread* ThreadSearch = &MainSearchThread;
+constinit thread_local SearchThread* ThreadSearch = &MainSearchThread;
 // The lower floors reach their part of the calling thread's state through
 // these; a helper thread points all three at its own SearchThread.
-thread_local BoardTables* ThreadBoard = &MainSearchThread.Board;
-thread_local EvalTables* ThreadEval = &MainSearchThread.Eval;
+constinit thread_local BoardTables* ThreadBoard = &MainSearchThread.Board;
+constinit thread_local EvalTables* ThreadEval = &MainSearchThread.Eval;
 
 void ResetSearchTables() {
     SearchThread& st = *ThreadSearch;

@@ -44,7 +44,7 @@ struct SearchThread {
 extern SearchThread MainSearchThread;
 // The calling thread's search state: MainSearchThread unless the thread is a
 // helper (the input thread, the command-line modes and the tests use the main one).
-extern thread_local SearchThread* ThreadSearch;
+extern constinit thread_local SearchThread* ThreadSearch;
 
 // Moves the killer tables and the principal variation two plies towards the
 // root: the previous search's line continues after the two moves just played.

@@ -38,6 +38,13 @@ struct EvalScan {
     int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
     int kingDanger[2];  // danger accumulated against the side's king
     uint8_t pawnFiles[2];  // [side]: bit f - 1 set when the side has a pawn on file f
+    // [side]: bit f - 1 set when the side's front pawn on file f is passed.
+    uint8_t passedFiles[2];
+    // [side]: in the side's own view, what the pawns alone decide of the pawn
+    // stage: doubled pawns, and each passed pawn's value with its protection.
+    int pawnStructure[2];
+    // [side]: the squares where a piece of the side is not pawn-safe (below).
+    uint64_t pawnUnsafe[2];
     uint64_t occupied;     // every occupied square of the board (bit s - 1)
     // Per PieceCode, the first 8 squares in scan order; only the first
     // count[code] entries are meaningful, so the clearing skips them.
@@ -80,11 +87,13 @@ inline int ListedCount(const EvalScan& e, int code) { return e.count[code] < 8 ?
 // neighbouring file stands in front of it (only the enemy's least advanced
 // pawn of each such file is looked at; one on the same rank does not count),
 // so no enemy pawn can ever advance to attack it.
-inline bool PawnSafe(const EvalScan& e, Side side, int s) {
+// The pawn census works this out for every square at once (pawnUnsafe).
+inline bool PawnSafeFromRanks(const uint8_t* enemyRearRank, Side side, int s) {
     const int f = FileOf[s];
     const int r = RelativeRank(side, s);
-    return e.enemyRearRank[side][f - 1] <= r && e.enemyRearRank[side][f + 1] <= r;
+    return enemyRearRank[f - 1] <= r && enemyRearRank[f + 1] <= r;
 }
+inline bool PawnSafe(const EvalScan& e, Side side, int s) { return (e.pawnUnsafe[side] >> (s - 1) & 1) == 0; }
 
 // --- evaluate.cpp: the census ---
 // One pass over squares 1..64 (stopping once 32 pieces are counted): fills
@@ -94,9 +103,11 @@ int ScanBoard(EvalScan& e);
 
 // --- pawn_census.cpp ---
 // Fills the pawn part of the census (pawn counts and lists, the per-file
-// records, pawns per square colour) for the given white and black pawn sets
+// records, pawns per square colour, passed files, the pawn-only part of the
+// pawn stage, the pawn-safe squares) for the given white and black pawn sets
 // and returns the pawns' square terms. cacheable: the sets are the board's
-// own (not cut short), so the answer may come from and go to the cache.
+// own (not cut short), so the answer may come from and go to the cache; the
+// board itself is read only when they are not.
 int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable);
 
 // --- endgame.cpp: recognisers and mating terms ---

@@ -22,10 +22,13 @@ struct PawnCensus {
     uint8_t enemyRearRank[2][10];
     uint8_t pawnsOnColour[2][2];
     uint8_t pawnFiles[2];
+    uint8_t passedFiles[2];
+    int32_t pawnStructure[2];
+    uint64_t pawnUnsafe[2];
 };
 
-// A zeroed entry is the correct census of a board without pawns, so the
-// cache needs no clearing.
+// A zeroed entry is the correct census of a board without pawns (no pawn
+// makes a square unsafe, no file is passed), so the cache needs no clearing.
 constexpr int PawnCacheEntries = 1024;
 thread_local PawnCensus PawnCache[PawnCacheEntries];
 
@@ -72,6 +75,44 @@ void CountPawns(PawnCensus& c, uint64_t white, uint64_t black) {
     c.count[Black] = static_cast<uint8_t>(n);
 }
 
+// The parts of the pawn stage that read nothing but the pawns, in the side's
+// own view: doubled pawns, and for each file whose front pawn is passed (no
+// enemy pawn in front of it on its own or a neighbouring file, only the
+// enemy's rearmost pawn of each file counting) its value, and more when an
+// own pawn diagonally behind protects it. ownPawns: the side's pawns on the
+// board, which the protection test reads.
+void StructureOfSide(PawnCensus& c, Side side, uint64_t ownPawns) {
+    const int nP = c.count[side];
+    const int up = side == White ? 8 : -8;
+    const uint8_t* enemyRear = c.enemyRearRank[side];
+    int structure = 0;
+    for (unsigned files = c.pawnFiles[side]; files != 0; files &= files - 1) {
+        const int f = std::countr_zero(files) + 1;
+        const int n = c.pawnsOnFile[side][f];
+        const int p = c.frontPawn[side][f];
+        const int r = RelativeRank(side, p);
+        if (n > 1) structure -= n * (n + 12 - nP);
+        if (enemyRear[f - 1] > r || enemyRear[f] > r || enemyRear[f + 1] > r) continue;
+        c.passedFiles[side] |= static_cast<uint8_t>(1u << (f - 1));
+        structure += PassedPawnTable[r];
+        const int behind = p - up;
+        if (behind < 1 || behind > 64) continue;
+        if ((f > 1 && (ownPawns & SquareBit(behind - 1)) != 0) || (f < 8 && (ownPawns & SquareBit(behind + 1)) != 0))
+            structure += PassedPawnTable[r] - PassedPawnTable[r - 1];
+    }
+    c.pawnStructure[side] = structure;
+    for (int s = 1; s <= 64; ++s)
+        if (!PawnSafeFromRanks(c.enemyRearRank[side], side, s)) c.pawnUnsafe[side] |= SquareBit(s);
+}
+
+// The whole census of two pawn sets; boardWhite and boardBlack are the pawns
+// on the board (the same sets unless the census was cut short).
+void CountCensus(PawnCensus& c, uint64_t white, uint64_t black, uint64_t boardWhite, uint64_t boardBlack) {
+    CountPawns(c, white, black);
+    StructureOfSide(c, White, boardWhite);
+    StructureOfSide(c, Black, boardBlack);
+}
+
 }  // namespace
 
 int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable) {
@@ -79,10 +120,10 @@ int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable) {
     const PawnCensus* c = &counted;
     if (cacheable) {
         PawnCensus& entry = PawnCache[PawnCacheIndex(white, black)];
-        if (entry.pawns[White] != white || entry.pawns[Black] != black) CountPawns(entry, white, black);
+        if (entry.pawns[White] != white || entry.pawns[Black] != black) CountCensus(entry, white, black, white, black);
         c = &entry;
     } else {
-        CountPawns(counted, white, black);
+        CountCensus(counted, white, black, SquaresOfPiece(e.board, WhitePawn), SquaresOfPiece(e.board, BlackPawn));
     }
     e.count[WhitePawn] = c->count[White];
     e.count[BlackPawn] = c->count[Black];
@@ -94,5 +135,10 @@ int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable) {
     std::memcpy(e.enemyRearRank, c->enemyRearRank, sizeof e.enemyRearRank);
     std::memcpy(e.pawnsOnColour, c->pawnsOnColour, sizeof e.pawnsOnColour);
     std::memcpy(e.pawnFiles, c->pawnFiles, sizeof e.pawnFiles);
+    std::memcpy(e.passedFiles, c->passedFiles, sizeof e.passedFiles);
+    e.pawnStructure[White] = c->pawnStructure[White];
+    e.pawnStructure[Black] = c->pawnStructure[Black];
+    e.pawnUnsafe[White] = c->pawnUnsafe[White];
+    e.pawnUnsafe[Black] = c->pawnUnsafe[Black];
     return c->squareTerms;
 }

@@ -77,51 +77,38 @@ int PawnStage(EvalScan& e, Side side) {
     const Side enemy = 1 - side;
     const int sign = side == White ? 1 : -1;
     const int up = side == White ? 8 : -8;
-    const int ownPawn = PieceOf(side, Pawn), ownRook = PieceOf(side, Rook);
+    const int ownRook = PieceOf(side, Rook);
     const int ownKing = side == White ? e.wk : e.bk;
     const int enemyKing = side == White ? e.bk : e.wk;
-    const int nP = e.count[ownPawn];
     const bool ownPieces = PieceCount(e, side) > 0;
-    const bool enemyBare = CountOf(e, enemy, Pawn) + PieceCount(e, enemy) == 0;
-    int score = 0;  // in the side's own view; turned to White's at the end
+    // in the side's own view; turned to White's at the end. The census holds
+    // what the pawns alone decide: doubled pawns, passed pawns and their
+    // protection.
+    int score = e.pawnStructure[side];
 
-    const uint8_t* enemyRear = e.enemyRearRank[side];
-
-    // Files with pawns of the side, from file 1 up.
-    for (unsigned files = e.pawnFiles[side]; files != 0; files &= files - 1) {
+    // All pawns on one file.
+    const unsigned files = e.pawnFiles[side];
+    if (files != 0 && (files & (files - 1)) == 0) {
         const int f = std::countr_zero(files) + 1;
-        const int n = e.pawnsOnFile[side][f];
         const int p = e.frontPawn[side][f];
         const int r = RelativeRank(side, p);
-
-        // All pawns on one file.
-        if (n == nP) {
-            if (enemyBare) {
-                score += 2 * std::abs(FileOf[enemyKing] - f);
-                const int kingRank = RelativeRank(side, enemyKing);
-                if (r > kingRank) score += 2 * (r - kingRank);
-            }
-            if (!ownPieces) {
-                const int d = std::abs(FileOf[ownKing] - f);
-                if (d > 1) score -= d;
-            }
-            et.LeadPawnSquare[e.ply][side] = static_cast<uint8_t>(p);
+        if (CountOf(e, enemy, Pawn) + PieceCount(e, enemy) == 0) {
+            score += 2 * std::abs(FileOf[enemyKing] - f);
+            const int kingRank = RelativeRank(side, enemyKing);
+            if (r > kingRank) score += 2 * (r - kingRank);
         }
+        if (!ownPieces) {
+            const int d = std::abs(FileOf[ownKing] - f);
+            if (d > 1) score -= d;
+        }
+        et.LeadPawnSquare[e.ply][side] = static_cast<uint8_t>(p);
+    }
 
-        // Doubled pawns.
-        if (n > 1) score -= n * (n + 12 - nP);
-
-        // Passed unless an enemy pawn on this or a neighbouring file stands in
-        // front of it (only the enemy's rearmost pawn of each file matters).
-        if (enemyRear[f - 1] > r || enemyRear[f] > r || enemyRear[f + 1] > r) continue;
-
-        score += PassedPawnTable[r];
-
-        // Protected by an own pawn diagonally behind it.
-        const int behind = p - up;
-        const bool behindOnBoard = behind >= 1 && behind <= 64;
-        if (behindOnBoard && ((f > 1 && board[behind - 1] == ownPawn) || (f < 8 && board[behind + 1] == ownPawn)))
-            score += PassedPawnTable[r] - PassedPawnTable[r - 1];
+    // Passed pawns, from file 1 up: what the pieces add to them.
+    for (unsigned passed = e.passedFiles[side]; passed != 0; passed &= passed - 1) {
+        const int f = std::countr_zero(passed) + 1;
+        const int p = e.frontPawn[side][f];
+        const int r = RelativeRank(side, p);
 
         // An own rook behind it with nothing in between.
         for (int i = 0; i < ListedCount(e, ownRook); ++i) {

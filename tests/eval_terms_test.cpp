@@ -185,6 +185,31 @@ TEST(EvalPawns, PassedPawns) {
     EXPECT_EQ(e.passerFile[Black], 5);
 }
 
+TEST(EvalPawns, PawnSafeSquaresOfBothSides) {
+    // White d4 against Black c6 and e5. A white piece is unsafe where a black
+    // pawn on a neighbouring file stands higher up (one on the same rank does
+    // not count); a black piece where a white pawn stands lower down.
+    SetupOrFail("4k3/8/2p5/4p3/3P4/8/8/4K3 w - - 0 1");
+    const EvalScan e = CensusOfRoot();
+    using evaltest::Sq;
+    for (const char* unsafe : {"d5", "b5", "f4", "d1", "b1", "f1"})
+        EXPECT_FALSE(PawnSafe(e, White, Sq(unsafe))) << unsafe;
+    for (const char* safe : {"d6", "b6", "f5", "g4", "a1", "h8", "c8"})
+        EXPECT_TRUE(PawnSafe(e, White, Sq(safe))) << safe;
+    for (const char* unsafe : {"c5", "e6", "c8", "e8"}) EXPECT_FALSE(PawnSafe(e, Black, Sq(unsafe))) << unsafe;
+    for (const char* safe : {"c4", "e4", "e3", "d8", "a8", "f8"}) EXPECT_TRUE(PawnSafe(e, Black, Sq(safe))) << safe;
+
+    // The same squares with the pieces changed but the pawns kept read the
+    // same; moving the e-pawn to e7 makes f5 and f6 unsafe for White.
+    SetupOrFail("3qk3/8/2p5/4p3/3P4/2N5/8/R3K3 w - - 0 1");
+    EXPECT_FALSE(PawnSafe(CensusOfRoot(), White, Sq("f4")));
+    EXPECT_TRUE(PawnSafe(CensusOfRoot(), White, Sq("f5")));
+    SetupOrFail("4k3/4p3/2p5/8/3P4/8/8/4K3 w - - 0 1");
+    EXPECT_FALSE(PawnSafe(CensusOfRoot(), White, Sq("f5")));
+    EXPECT_FALSE(PawnSafe(CensusOfRoot(), White, Sq("f6")));
+    EXPECT_TRUE(PawnSafe(CensusOfRoot(), White, Sq("f7")));
+}
+
 TEST(EvalPawns, UnstoppablePawnAndRace) {
     EvalTables& et = *ThreadEval;
     // Ke1 and a5 against a bare king on h8: outside the pawn's square.

@@ -88,11 +88,6 @@ inline int ListedCount(const EvalScan& e, int code) { return e.count[code] < 8 ?
 // pawn of each such file is looked at; one on the same rank does not count),
 // so no enemy pawn can ever advance to attack it.
 // The pawn census works this out for every square at once (pawnUnsafe).
-inline bool PawnSafeFromRanks(const uint8_t* enemyRearRank, Side side, int s) {
-    const int f = FileOf[s];
-    const int r = RelativeRank(side, s);
-    return enemyRearRank[f - 1] <= r && enemyRearRank[f + 1] <= r;
-}
 inline bool PawnSafe(const EvalScan& e, Side side, int s) { return (e.pawnUnsafe[side] >> (s - 1) & 1) == 0; }
 
 // --- evaluate.cpp: the census ---

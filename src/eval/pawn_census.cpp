@@ -3,6 +3,7 @@
 // All of it depends on nothing but where the pawns stand, so it is kept in a
 // small cache per thread, keyed by the two pawn sets themselves (a hit is
 // always exact); the search meets the same pawn placements again and again.
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -36,6 +37,20 @@ inline unsigned PawnCacheIndex(uint64_t white, uint64_t black) {
     const uint64_t mixed = white * 0x9E3779B97F4A7C15ull ^ black * 0xC2B2AE3D27D4EB4Full;
     return static_cast<unsigned>(mixed >> 54);  // 10 bits: PawnCacheEntries
 }
+
+constexpr uint64_t FileA = 0x0101010101010101ull;
+
+// [side][r]: the squares whose rank, counted from the side, is below r (0..9).
+constexpr auto RanksBelow = [] {
+    struct {
+        uint64_t squares[2][10];
+    } t{};
+    for (int side = White; side <= Black; ++side)
+        for (int r = 0; r <= 9; ++r)
+            for (int s = 1; s <= 64; ++s)
+                if (RelativeRankTable.rank[side][s] < r) t.squares[side][r] |= SquareBit(s);
+    return t;
+}();
 
 // Counts the pawns of two sets in ascending square order, as a scan of the
 // board would meet them.
@@ -101,8 +116,15 @@ void StructureOfSide(PawnCensus& c, Side side, uint64_t ownPawns) {
             structure += PassedPawnTable[r] - PassedPawnTable[r - 1];
     }
     c.pawnStructure[side] = structure;
-    for (int s = 1; s <= 64; ++s)
-        if (!PawnSafeFromRanks(c.enemyRearRank[side], side, s)) c.pawnUnsafe[side] |= SquareBit(s);
+    // A square is unsafe when an enemy pawn on a neighbouring file stands in
+    // front of it: its relative rank is below the higher of the two files'
+    // enemy rear ranks.
+    uint64_t unsafe = 0;
+    for (int f = 1; f <= 8; ++f) {
+        const int highest = std::max(enemyRear[f - 1], enemyRear[f + 1]);
+        unsafe |= RanksBelow.squares[side][highest] & (FileA << (f - 1));
+    }
+    c.pawnUnsafe[side] = unsafe;
 }
 
 // The whole census of two pawn sets; boardWhite and boardBlack are the pawns

@@ -196,6 +196,17 @@ inline constexpr const auto& RayMask = Geometry.RayMask;
 
 // Bit s - 1 of a square set stands for square s.
 constexpr uint64_t SquareBit(int s) { return uint64_t{1} << (s - 1); }
+// Number of squares in a set. Counted by halving steps in registers: the
+// generic x86-64 target has no population-count instruction, and the library
+// call that std::popcount becomes there costs more.
+constexpr int CountSquares(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+}
+// The squares of file f (1..8).
+constexpr uint64_t FileSquares(int f) { return 0x0101010101010101ull << (f - 1); }
 
 // Every occupied square of a position.
 inline uint64_t OccupiedSquares(const PlyPosition& p) { return p.SideSquares[0] | p.SideSquares[1]; }

@@ -29,7 +29,6 @@ struct EvalScan {
     uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
     uint8_t frontPawn[2][9];      // most advanced pawn of the side on the file
     uint8_t rearPawn[2][9];       // least advanced pawn of the side on the file
-    uint8_t piecesOnFile[2][9];   // knights, bishops, rooks and queens of the side
     bool bishopOnColour[2][2];    // [side][square colour: 0 light, 1 dark]
     uint8_t pawnsOnColour[2][2];
     // [side][file 0..9]: rank, counted from the side, of the enemy's least
@@ -46,6 +45,7 @@ struct EvalScan {
     // [side]: the squares where a piece of the side is not pawn-safe (below).
     uint64_t pawnUnsafe[2];
     uint64_t occupied;     // every occupied square of the board (bit s - 1)
+    uint64_t pieceSet[2];  // [side]: the squares of its knights, bishops, rooks and queens
     // Per PieceCode, the first 8 squares in scan order; only the first
     // count[code] entries are meaningful, so the clearing skips them.
     uint8_t squares[13][8];

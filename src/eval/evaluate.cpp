@@ -40,7 +40,7 @@ int ScanBoard(EvalScan& e) {
     for (int code = 1; code <= 12; ++code) e.occupied |= pieces[code];
     // The census counts at most 32 pieces, the first 32 in square order; a
     // board with more (no accepted position has one) leaves the rest out.
-    const bool cut = std::popcount(e.occupied) > 32;
+    const bool cut = CountSquares(e.occupied) > 32;
     if (cut) {
         uint64_t kept = 0, left = e.occupied;
         for (int n = 0; n < 32; ++n, left &= left - 1) kept |= left & (~left + 1);
@@ -48,7 +48,6 @@ int ScanBoard(EvalScan& e) {
         pieces = found;
     }
     e.count[Empty] = 0;
-    std::memset(e.piecesOnFile, 0, sizeof e.piecesOnFile);
     // A board without a king of a side (only ever built by hand) reads square 0 for it.
     e.squares[WhiteKing][0] = 0;
     e.squares[BlackKing][0] = 0;
@@ -56,14 +55,13 @@ int ScanBoard(EvalScan& e) {
     int pieceTotal = 0;
 
     // The squares of one code: its count, its first 8 squares, its square terms.
-    auto list = [&](int code, auto visit) {
+    auto list = [&](int code) {
         int n = 0;
         for (uint64_t left = pieces[code]; left != 0; left &= left - 1) {
             const int s = std::countr_zero(left) + 1;
             if (n < 8) e.squares[code][n] = static_cast<uint8_t>(s);
             ++n;
             score += SquareTermTable.term[code][s];
-            visit(s, FileOf[s]);
         }
         e.count[code] = static_cast<uint8_t>(n);
         pieceTotal += n;
@@ -72,12 +70,15 @@ int ScanBoard(EvalScan& e) {
     score += ScanPawns(e, pieces[WhitePawn], pieces[BlackPawn], !cut);
     pieceTotal += e.count[WhitePawn] + e.count[BlackPawn];
     // A pawn whose square in front is occupied: 1 against its side.
-    for (uint64_t blocked = pieces[WhitePawn] & (e.occupied >> 8); blocked != 0; blocked &= blocked - 1) score -= 1;
-    for (uint64_t blocked = pieces[BlackPawn] & (e.occupied << 8); blocked != 0; blocked &= blocked - 1) score += 1;
+    score -= CountSquares(pieces[WhitePawn] & (e.occupied >> 8));
+    score += CountSquares(pieces[BlackPawn] & (e.occupied << 8));
     for (int side = White; side <= Black; ++side) {
-        auto onFile = [&](int, int f) { ++e.piecesOnFile[side][f]; };
-        for (int kind = Knight; kind <= Queen; ++kind) list(PieceOf(side, kind), onFile);
-        list(PieceOf(side, King), [](int, int) {});
+        e.pieceSet[side] = 0;
+        for (int kind = Knight; kind <= Queen; ++kind) {
+            list(PieceOf(side, kind));
+            e.pieceSet[side] |= pieces[PieceOf(side, kind)];
+        }
+        list(PieceOf(side, King));
         const uint64_t bishops = pieces[PieceOf(side, Bishop)];
         e.bishopOnColour[side][0] = (bishops & ~DarkSquares) != 0;
         e.bishopOnColour[side][1] = (bishops & DarkSquares) != 0;

@@ -29,7 +29,7 @@ int RookAndQueenTerms(const EvalScan& e, Side side) {
                 score += 10;  // half-open file
             } else {
                 score += 25;  // open file
-                if (std::abs(f - FileOf[enemyKing]) == 1) score += e.piecesOnFile[enemy][f] == 0 ? 5 : 3;
+                if (std::abs(f - FileOf[enemyKing]) == 1) score += (e.pieceSet[enemy] & FileSquares(f)) == 0 ? 5 : 3;
             }
         }
     }
@@ -51,7 +51,7 @@ int FileControl(const EvalScan& e, Side side) {
         if (e.pawnsOnFile[side][f] > 0) continue;
         score += 3;
         if (e.pawnsOnFile[enemy][f] == 0) score += 2;
-        if (e.piecesOnFile[enemy][f] == 0) score += 1;
+        if ((e.pieceSet[enemy] & FileSquares(f)) == 0) score += 1;
     }
     return side == White ? score : -score;
 }

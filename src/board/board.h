@@ -37,7 +37,8 @@ struct Move {
     uint8_t From;
     uint8_t To;
 };
-inline bool operator==(Move a, Move b) { return a.From == b.From && a.To == b.To; }
+// Both bytes at once, as one 16-bit comparison.
+inline bool operator==(Move a, Move b) { return std::bit_cast<uint16_t>(a) == std::bit_cast<uint16_t>(b); }
 inline bool IsEmptyMove(Move m) { return m.From == 0; }
 inline bool IsPromotion(Move m) { return m.To > 64; }
 

@@ -50,17 +50,32 @@ constexpr bool IsValidToByte(int toByte) {
     return false;
 }
 // Destination square of a to-byte (the to-byte itself for ordinary moves).
-inline int DestinationOf(int toByte) {
+constexpr int DestinationOfByte(int toByte) {
     if (toByte <= 64) return toByte;
     if (toByte < 110) return toByte - 14 - 10 * ((toByte - 71) / 10);
     return toByte - 110 - 10 * ((toByte - 111) / 10);
 }
 // Piece code a promotion to-byte turns the pawn into (0 for an ordinary move).
-inline int PromotedPiece(int toByte) {
+constexpr int PromotedPieceOfByte(int toByte) {
     if (toByte <= 64) return 0;
     if (toByte < 110) return 2 + (toByte - 71) / 10;
     return 8 + (toByte - 111) / 10;
 }
+// Both of them for every byte 0..255, so that the searches' loops read them
+// from a table instead of working them out.
+inline constexpr auto ToByteTable = [] {
+    struct {
+        uint8_t destination[256];
+        uint8_t promoted[256];
+    } t{};
+    for (int b = 0; b < 256; ++b) {
+        t.destination[b] = static_cast<uint8_t>(DestinationOfByte(b));
+        t.promoted[b] = static_cast<uint8_t>(PromotedPieceOfByte(b));
+    }
+    return t;
+}();
+inline int DestinationOf(int toByte) { return ToByteTable.destination[static_cast<uint8_t>(toByte)]; }
+inline int PromotedPiece(int toByte) { return ToByteTable.promoted[static_cast<uint8_t>(toByte)]; }
 
 // Sizes. MakeMove can build plies 0..83; every per-ply table covers them all.
 constexpr int MaxPly = 84;          // plies 0..83

@@ -36,6 +36,19 @@ inline int FindMove(int ply, int from, int toByte) {
     return 0;
 }
 
+// Makes a legal move of the ply's generated list at ply + 1: the entries are
+// tried from a random one on until one is legal. False when none is.
+template <class Random>
+bool PlayRandomLegalMove(int ply, Random& random) {
+    const int count = ThreadBoard->PositionStack[ply].MoveCount;
+    const int first = count > 0 ? static_cast<int>(random() % count) : 0;
+    for (int i = 0; i < count; ++i) {
+        MakeMove(ply + 1, (first + i) % count + 1);
+        if (MoveWasLegal(ply + 1)) return true;
+    }
+    return false;
+}
+
 // Clears ply 0 to an empty board with the given side to move, no rights,
 // no en passant, clock 0; pieces are then put on with Put.
 inline void EmptyBoard(Side side) {

@@ -189,15 +189,7 @@ TEST(MakeMove, RandomGamesKeepEveryDerivedFieldConsistent) {
             const PlyPosition& p = bt.PositionStack[ply];
             bt.CheckerSquare[ply] = AttackingSquare(ply, p.KingSquare[p.SideToMove], 1 - p.SideToMove);
             GenerateMoves(ply, true);
-            // Try the moves from a random start until a legal one is found.
-            const int count = bt.PositionStack[ply].MoveCount;
-            bool moved = false;
-            const int first = count > 0 ? static_cast<int>(random() % count) : 0;
-            for (int i = 0; i < count && !moved; ++i) {
-                MakeMove(ply + 1, (first + i) % count + 1);
-                moved = MoveWasLegal(ply + 1);
-            }
-            if (!moved) break;
+            if (!PlayRandomLegalMove(ply, random)) break;
             ExpectConsistent(ply + 1);
             if (::testing::Test::HasFailure()) return;
         }

@@ -208,15 +208,7 @@ TEST(MoveGen, CapturesOnlyListIsTheFullListsCapturesInOrder) {
                 ++compared;
                 GenerateMoves(ply, true);
             }
-            // A random legal move.
-            const int count = p.MoveCount;
-            bool moved = false;
-            const int first = count > 0 ? static_cast<int>(random() % count) : 0;
-            for (int i = 0; i < count && !moved; ++i) {
-                MakeMove(ply + 1, (first + i) % count + 1);
-                moved = MoveWasLegal(ply + 1);
-            }
-            if (!moved) break;
+            if (!PlayRandomLegalMove(ply, random)) break;
         }
     }
     EXPECT_GT(compared, 1000);

@@ -212,7 +212,7 @@ constexpr CaptureReachTable CaptureReach = [] {
 }();
 
 // Files a and h, and ranks 5 and 7 of each side, as masks.
-constexpr uint64_t FileA = 0x0101010101010101ull, FileH = 0x8080808080808080ull;
+constexpr uint64_t FileA = FileSquares(1), FileH = FileSquares(8);
 constexpr uint64_t PawnRanksAlwaysSeen[2] = {0x00FF00FF00000000ull, 0x000000FF00FF00ull};
 
 // In a captures-only list, the pieces of the side that may add something:

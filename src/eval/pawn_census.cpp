@@ -38,8 +38,6 @@ inline unsigned PawnCacheIndex(uint64_t white, uint64_t black) {
     return static_cast<unsigned>(mixed >> 54);  // 10 bits: PawnCacheEntries
 }
 
-constexpr uint64_t FileA = 0x0101010101010101ull;
-
 // [side][r]: the squares whose rank, counted from the side, is below r (0..9).
 constexpr auto RanksBelow = [] {
     struct {
@@ -122,7 +120,7 @@ void StructureOfSide(PawnCensus& c, Side side, uint64_t ownPawns) {
     uint64_t unsafe = 0;
     for (int f = 1; f <= 8; ++f) {
         const int highest = std::max(enemyRear[f - 1], enemyRear[f + 1]);
-        unsafe |= RanksBelow.squares[side][highest] & (FileA << (f - 1));
+        unsafe |= RanksBelow.squares[side][highest] & FileSquares(f);
     }
     c.pawnUnsafe[side] = unsafe;
 }

@@ -28,12 +28,8 @@ struct EvalScan {
     uint8_t count[13];            // pieces per PieceCode
     uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
     uint8_t frontPawn[2][9];      // most advanced pawn of the side on the file
-    uint8_t rearPawn[2][9];       // least advanced pawn of the side on the file
     bool bishopOnColour[2][2];    // [side][square colour: 0 light, 1 dark]
     uint8_t pawnsOnColour[2][2];
-    // [side][file 0..9]: rank, counted from the side, of the enemy's least
-    // advanced pawn on the file; 0 without one (files 0 and 9 stay 0).
-    uint8_t enemyRearRank[2][10];
     int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
     int kingDanger[2];  // danger accumulated against the side's king
     uint8_t pawnFiles[2];  // [side]: bit f - 1 set when the side has a pawn on file f

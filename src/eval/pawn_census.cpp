@@ -1,5 +1,6 @@
 // The pawn part of the evaluation census: pawn counts and lists, the
-// per-file records, the pawns per square colour and the pawns' square terms.
+// per-file records, the pawns per square colour, the pawns' square terms,
+// the doubled and passed pawns and the squares that are not pawn-safe.
 // All of it depends on nothing but where the pawns stand, so it is kept in a
 // small cache per thread, keyed by the two pawn sets themselves (a hit is
 // always exact); the search meets the same pawn placements again and again.
@@ -19,7 +20,9 @@ struct PawnCensus {
     uint8_t squares[2][8];
     uint8_t pawnsOnFile[2][9];
     uint8_t frontPawn[2][9];
-    uint8_t rearPawn[2][9];
+    // [side][file 0..9]: rank, counted from the side, of the enemy's least
+    // advanced pawn on the file; 0 without one (files 0 and 9 stay 0). The
+    // passed pawns and the pawn-safe squares are worked out from it.
     uint8_t enemyRearRank[2][10];
     uint8_t pawnsOnColour[2][2];
     uint8_t pawnFiles[2];
@@ -64,7 +67,6 @@ void CountPawns(PawnCensus& c, uint64_t white, uint64_t black) {
         c.squareTerms += SquareTermTable.term[WhitePawn][s];
         if (c.pawnsOnFile[White][f]++ == 0) {
             c.pawnFiles[White] |= static_cast<uint8_t>(1u << (f - 1));
-            c.rearPawn[White][f] = static_cast<uint8_t>(s);
             c.enemyRearRank[Black][f] = static_cast<uint8_t>(9 - RankOf[s]);
         }
         c.frontPawn[White][f] = static_cast<uint8_t>(s);
@@ -81,7 +83,6 @@ void CountPawns(PawnCensus& c, uint64_t white, uint64_t black) {
             c.pawnFiles[Black] |= static_cast<uint8_t>(1u << (f - 1));
             c.frontPawn[Black][f] = static_cast<uint8_t>(s);
         }
-        c.rearPawn[Black][f] = static_cast<uint8_t>(s);
         c.enemyRearRank[White][f] = RankOf[s];
         ++c.pawnsOnColour[Black][SquareColour(s)];
     }
@@ -151,8 +152,6 @@ int ScanPawns(EvalScan& e, uint64_t white, uint64_t black, bool cacheable) {
     std::memcpy(e.squares[BlackPawn], c->squares[Black], sizeof c->squares[Black]);
     std::memcpy(e.pawnsOnFile, c->pawnsOnFile, sizeof e.pawnsOnFile);
     std::memcpy(e.frontPawn, c->frontPawn, sizeof e.frontPawn);
-    std::memcpy(e.rearPawn, c->rearPawn, sizeof e.rearPawn);
-    std::memcpy(e.enemyRearRank, c->enemyRearRank, sizeof e.enemyRearRank);
     std::memcpy(e.pawnsOnColour, c->pawnsOnColour, sizeof e.pawnsOnColour);
     std::memcpy(e.pawnFiles, c->pawnFiles, sizeof e.pawnFiles);
     std::memcpy(e.passedFiles, c->passedFiles, sizeof e.passedFiles);

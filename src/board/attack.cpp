@@ -11,10 +11,10 @@ namespace {
 // side attacks it (as the ordered test below looks for them); and the
 // squares along its diagonals and along its rank and file.
 struct AttackMasks {
-    uint64_t contact[65];
-    uint64_t pawnFrom[2][65];
-    uint64_t diagonals[65];
-    uint64_t lines[65];
+    uint64_t contact[SquareSlots];
+    uint64_t pawnFrom[2][SquareSlots];
+    uint64_t diagonals[SquareSlots];
+    uint64_t lines[SquareSlots];
 };
 
 constexpr AttackMasks Masks = [] {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-KeyPair ZobristKeys[65][13];
+KeyPair ZobristKeys[SquareSlots][PieceSlots];
 uint32_t SideKey[2];
 
 namespace {

@@ -29,6 +29,8 @@ constexpr PieceCode BlackPawn = 7, BlackKnight = 8, BlackBishop = 9, BlackRook =
 enum PieceKind : int { Pawn = 1, Knight = 2, Bishop = 3, Rook = 4, Queen = 5, King = 6 };
 // Piece code of a side's piece of a kind: White's codes are the kinds, Black's six more.
 constexpr int PieceOf(Side side, int kind) { return 6 * side + kind; }
+// The kind of a piece code of a known side: PieceOf's inverse.
+constexpr int KindOf(Side side, int code) { return code - 6 * side; }
 
 // A move: from-square and to-byte. A to-byte above 64 codes a promotion
 // (white: destination + 14 + 10k, black: destination + 110 + 10k, with
@@ -77,13 +79,18 @@ inline constexpr auto ToByteTable = [] {
 inline int DestinationOf(int toByte) { return ToByteTable.destination[static_cast<uint8_t>(toByte)]; }
 inline int PromotedPiece(int toByte) { return ToByteTable.promoted[static_cast<uint8_t>(toByte)]; }
 
+// Table sizes. Squares are numbered 1..64 and piece codes 1..12, each with
+// slot 0 for "none", so tables indexed by them have one slot more.
+constexpr int SquareSlots = 65;
+constexpr int PieceSlots = 13;
+
 // Sizes. MakeMove can build plies 0..83; every per-ply table covers them all.
 constexpr int MaxPly = 84;          // plies 0..83
 constexpr int MoveListCapacity = 256; // entries 1..255 usable (entry 0 unused)
 constexpr int HistoryRecords = 101;  // GameHistory records 0..100
 
 struct PlyPosition {
-    uint8_t Board[65];        // Board[1..64]; Board[0] unused and always 0
+    uint8_t Board[SquareSlots];        // Board[1..64]; Board[0] unused and always 0
     uint8_t CastleRights[4];  // [0] white O-O-O, [1] white O-O, [2] black O-O-O, [3] black O-O
     int32_t EpFile;
     int32_t HalfmoveClock;
@@ -98,7 +105,7 @@ struct PlyPosition {
     // with Board by MakeMove and SetSquare and rebuilt from Board by
     // ComputeSquareSets: the squares of each piece code ([0] unused) and of
     // each side.
-    uint64_t PieceSquares[13];
+    uint64_t PieceSquares[PieceSlots];
     uint64_t SideSquares[2];
 };
 
@@ -149,7 +156,7 @@ struct KeyPair {
     uint32_t Lo;
     uint32_t Hi;
 };
-extern KeyPair ZobristKeys[65][13];
+extern KeyPair ZobristKeys[SquareSlots][PieceSlots];
 extern uint32_t SideKey[2];
 
 // The eight ray directions of the sliding pieces: the four diagonals first,
@@ -159,12 +166,12 @@ enum RayDirection : int { NorthEast, NorthWest, SouthEast, SouthWest, North, Sou
 
 // Constant tables, computed at compile time.
 struct BoardGeometry {
-    uint8_t File[65];
-    uint8_t Rank[65];
-    uint8_t Knight[65][8];  // 0-terminated when shorter than 8
-    uint8_t King[65][8];
-    uint8_t RayLength[65][8];  // squares from s to the edge in each RaySteps direction
-    uint64_t RayMask[65][8];   // those squares as a mask (bit t - 1 for square t)
+    uint8_t File[SquareSlots];
+    uint8_t Rank[SquareSlots];
+    uint8_t Knight[SquareSlots][8];  // 0-terminated when shorter than 8
+    uint8_t King[SquareSlots][8];
+    uint8_t RayLength[SquareSlots][8];  // squares from s to the edge in each RaySteps direction
+    uint64_t RayMask[SquareSlots][8];   // those squares as a mask (bit t - 1 for square t)
 };
 
 constexpr BoardGeometry BuildBoardGeometry() {
@@ -228,7 +235,7 @@ constexpr uint64_t FileSquares(int f) { return 0x0101010101010101ull << (f - 1);
 inline uint64_t OccupiedSquares(const PlyPosition& p) { return p.SideSquares[0] | p.SideSquares[1]; }
 
 // Side of a piece code; 200 for an empty square (equal to neither side).
-inline constexpr uint8_t ColourOf[13] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
+inline constexpr uint8_t ColourOf[PieceSlots] = {200, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
 
 // Puts a piece code (Empty to clear) on a square of a position, keeping its
 // square sets in step.
@@ -316,7 +323,7 @@ inline void ForEachOccupied(const uint8_t* board, Visit visit, Side side = -1) {
     }
 }
 
-inline constexpr uint8_t StartBoard[65] = {
+inline constexpr uint8_t StartBoard[SquareSlots] = {
     0,
     4, 2, 3, 5, 6, 3, 2, 4,
     1, 1, 1, 1, 1, 1, 1, 1,
@@ -327,10 +334,10 @@ inline constexpr uint8_t StartBoard[65] = {
     7, 7, 7, 7, 7, 7, 7, 7,
     10, 8, 9, 11, 12, 9, 8, 10};
 
-inline constexpr int32_t PieceValue[13] = {0, 100, 325, 325, 500, 975, 0, -100, -325, -325, -500, -975, 0};
+inline constexpr int32_t PieceValue[PieceSlots] = {0, 100, 325, 325, 500, 975, 0, -100, -325, -325, -500, -975, 0};
 
 // 1 in the corners up to 5 in the centre; indexed by square (rank 1 first).
-inline constexpr uint8_t KingCentreTable[65] = {
+inline constexpr uint8_t KingCentreTable[SquareSlots] = {
     0,
     1, 2, 2, 2, 2, 2, 2, 1,
     2, 3, 3, 3, 3, 3, 3, 2,
@@ -340,6 +347,26 @@ inline constexpr uint8_t KingCentreTable[65] = {
     2, 3, 4, 4, 4, 4, 3, 2,
     2, 3, 3, 3, 3, 3, 3, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
+
+// Home squares of the castling king and rooks, by side.
+inline constexpr int KingHome[2] = {5, 61};
+inline constexpr int QueenRookHome[2] = {1, 57};
+inline constexpr int KingRookHome[2] = {8, 64};
+
+// Castling rights as bits (bit r for CastleRights[r]): for each square, the
+// rights that any move from it or onto it ends. A king leaving its start
+// square ends both rights of its side; a rook leaving its corner, or any
+// piece captured there, ends the right on that side.
+inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
+    0,
+    1, 0, 0, 0, 3, 0, 0, 2,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    4, 0, 0, 0, 12, 0, 0, 8};
 
 // Whether a move of the side to move in pos is castling (its king moves two squares).
 inline bool IsCastlingMove(const PlyPosition& pos, Move m) {

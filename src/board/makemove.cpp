@@ -37,22 +37,9 @@ void MakeMove(int ply, int entry) {
     const int promoted = PromotedPiece(b);
 
     // Castling rights go with the squares, whatever piece leaves or arrives.
-    switch (f) {
-        case 1: p.CastleRights[0] = 0; break;
-        case 5: p.CastleRights[0] = 0; p.CastleRights[1] = 0; break;
-        case 8: p.CastleRights[1] = 0; break;
-        case 57: p.CastleRights[2] = 0; break;
-        case 61: p.CastleRights[2] = 0; p.CastleRights[3] = 0; break;
-        case 64: p.CastleRights[3] = 0; break;
-        default: break;
-    }
-    switch (t) {
-        case 1: p.CastleRights[0] = 0; break;
-        case 8: p.CastleRights[1] = 0; break;
-        case 57: p.CastleRights[2] = 0; break;
-        case 64: p.CastleRights[3] = 0; break;
-        default: break;
-    }
+    if (const unsigned lost = CastleRightsLostAt[f] | CastleRightsLostAt[t]; lost != 0)
+        for (int r = 0; r < 4; ++r)
+            if (lost & (1u << r)) p.CastleRights[r] = 0;
 
     const int ownPawn = PieceOf(s, Pawn), ownKing = PieceOf(s, King);
     if (piece == ownKing) p.KingSquare[s] = t;
@@ -81,7 +68,7 @@ void MakeMove(int ply, int entry) {
             }
         }
     } else if (piece == ownKing && (t - f == 2 || f - t == 2)) {
-        const int r = t > f ? 56 * s + 8 : 56 * s + 1;
+        const int r = t > f ? KingRookHome[s] : QueenRookHome[s];
         const int rookTo = t > f ? t - 1 : t + 1;
         const int rook = p.Board[r];
         if (rook != Empty) {

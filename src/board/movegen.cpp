@@ -187,8 +187,8 @@ template <int direction>
 // by side: a piece with no enemy piece on them adds nothing to a list of
 // captures, so it is passed over.
 struct CaptureReachTable {
-    uint64_t piece[7][65];
-    uint64_t pawn[2][65];
+    uint64_t piece[7][SquareSlots];
+    uint64_t pawn[2][SquareSlots];
 };
 
 constexpr CaptureReachTable CaptureReach = [] {
@@ -274,7 +274,7 @@ void GenerateMoves(int ply, bool fullList) {
     for (uint64_t left = g.Mode == GenerationMode::CapturesOnly ? MayCapture(p, g.Us) : own; left != 0;
          left &= left - 1) {
         const int f = std::countr_zero(left) + 1;
-        const int type = p.Board[f] - 6 * g.Us;
+        const int type = KindOf(g.Us, p.Board[f]);
         switch (type) {
             case 1: PawnMoves(g, f); break;
             case 2: KnightMoves(g, f); break;
@@ -291,5 +291,5 @@ void GenerateMoves(int ply, bool fullList) {
     }
     p.MoveCount = g.Count;
     // Only the king among the pieces visited.
-    bt.BareKing[ply] = (visited & ~p.PieceSquares[6 * g.Us + 6]) == 0 ? 1 : 0;
+    bt.BareKing[ply] = (visited & ~p.PieceSquares[PieceOf(g.Us, King)]) == 0 ? 1 : 0;
 }

@@ -100,10 +100,12 @@ bool PiecesPlayable(const PlyPosition& p, std::string& why) {
 // Castling letters, each kept only while its king and rook stand at home.
 void ReadCastling(const std::string& field, PlyPosition& p) {
     for (char c : field) {
-        if (c == 'K' && p.Board[5] == WhiteKing && p.Board[8] == WhiteRook) p.CastleRights[1] = 1;
-        if (c == 'Q' && p.Board[5] == WhiteKing && p.Board[1] == WhiteRook) p.CastleRights[0] = 1;
-        if (c == 'k' && p.Board[61] == BlackKing && p.Board[64] == BlackRook) p.CastleRights[3] = 1;
-        if (c == 'q' && p.Board[61] == BlackKing && p.Board[57] == BlackRook) p.CastleRights[2] = 1;
+        const Side side = c >= 'a' ? Black : White;
+        const char letter = c >= 'a' ? c : static_cast<char>(c - 'A' + 'a');
+        if (letter != 'k' && letter != 'q') continue;
+        const int rookHome = letter == 'k' ? KingRookHome[side] : QueenRookHome[side];
+        if (p.Board[KingHome[side]] == PieceOf(side, King) && p.Board[rookHome] == PieceOf(side, Rook))
+            p.CastleRights[2 * side + (letter == 'k' ? 1 : 0)] = 1;
     }
 }
 

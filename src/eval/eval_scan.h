@@ -25,7 +25,7 @@ struct EvalScan {
     // The census: ScanBoard writes all of it but passerFile and kingDanger,
     // which the stages fill in and which start at zero (see ClearCensus).
     int pieceTotal;               // occupied squares counted, kings included
-    uint8_t count[13];            // pieces per PieceCode
+    uint8_t count[PieceSlots];            // pieces per PieceCode
     uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
     uint8_t frontPawn[2][9];      // most advanced pawn of the side on the file
     bool bishopOnColour[2][2];    // [side][square colour: 0 light, 1 dark]
@@ -44,7 +44,7 @@ struct EvalScan {
     uint64_t pieceSet[2];  // [side]: the squares of its knights, bishops, rooks and queens
     // Per PieceCode, the first 8 squares in scan order; only the first
     // count[code] entries are meaningful, so the clearing skips them.
-    uint8_t squares[13][8];
+    uint8_t squares[PieceSlots][8];
 };
 
 // Zeroes what the stages fill in (passerFile and kingDanger); ScanBoard
@@ -60,7 +60,7 @@ inline int SquareColour(int s) { return (FileOf[s] + RankOf[s] + 1) & 1; }
 // Rank counted from the side's own back rank (1..8).
 inline constexpr auto RelativeRankTable = [] {
     struct {
-        uint8_t rank[2][65];
+        uint8_t rank[2][SquareSlots];
     } t{};
     for (int s = 1; s <= 64; ++s) {
         t.rank[White][s] = RankOf[s];

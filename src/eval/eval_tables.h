@@ -9,7 +9,7 @@
 
 // Knights: 2 in the corners up to 8 in the centre block. Symmetric between
 // rank r and rank 9 - r, so both colours use it unchanged.
-inline constexpr uint8_t KnightTable[65] = {
+inline constexpr uint8_t KnightTable[SquareSlots] = {
     0,
     2, 3, 4, 4, 4, 4, 3, 2,
     3, 4, 6, 6, 6, 6, 4, 3,
@@ -20,7 +20,7 @@ inline constexpr uint8_t KnightTable[65] = {
     3, 4, 6, 6, 6, 6, 4, 3,
     2, 3, 4, 4, 4, 4, 3, 2};
 
-inline constexpr uint8_t BishopTable[65] = {
+inline constexpr uint8_t BishopTable[SquareSlots] = {
     0,
     1, 2, 2, 2, 2, 2, 2, 1,
     2, 4, 4, 4, 4, 4, 4, 2,
@@ -31,7 +31,7 @@ inline constexpr uint8_t BishopTable[65] = {
     2, 4, 4, 4, 4, 4, 4, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
 
-inline constexpr uint8_t RookTable[65] = {
+inline constexpr uint8_t RookTable[SquareSlots] = {
     0,
     2, 3, 3, 3, 3, 3, 3, 2,
     3, 4, 4, 4, 4, 4, 4, 3,
@@ -42,7 +42,7 @@ inline constexpr uint8_t RookTable[65] = {
     3, 4, 4, 4, 4, 4, 4, 3,
     2, 3, 3, 3, 3, 3, 3, 2};
 
-inline constexpr uint8_t QueenTable[65] = {
+inline constexpr uint8_t QueenTable[SquareSlots] = {
     0,
     3, 5, 5, 5, 5, 5, 5, 3,
     5, 8, 8, 8, 8, 8, 8, 5,
@@ -55,7 +55,7 @@ inline constexpr uint8_t QueenTable[65] = {
 
 // White pawns by square; a black pawn reads the entry of the square with the
 // same file on rank 9 - rank. Ranks 1 and 8 hold no pawn and read 0.
-inline constexpr int8_t PawnTable[65] = {
+inline constexpr int8_t PawnTable[SquareSlots] = {
     0,
     0, 0, 0, 0, 0, 0, 0, 0,
     -5, -3, -1, 0, 0, -1, -3, -5,
@@ -71,7 +71,7 @@ inline constexpr int8_t PawnTable[65] = {
 inline constexpr int PassedPawnTable[10] = {0, 0, 15, 16, 18, 24, 52, 96, 0, 0};
 
 // 4 on the edge squares, 0 inside.
-inline constexpr uint8_t EdgeTable[65] = {
+inline constexpr uint8_t EdgeTable[SquareSlots] = {
     0,
     4, 4, 4, 4, 4, 4, 4, 4,
     4, 0, 0, 0, 0, 0, 0, 4,
@@ -90,7 +90,7 @@ inline constexpr uint8_t EdgeTable[65] = {
 // for a pawn whose square in front is occupied.
 inline constexpr auto SquareTermTable = [] {
     struct {
-        int16_t term[13][65];
+        int16_t term[PieceSlots][SquareSlots];
     } t{};
     for (int s = 1; s <= 64; ++s) {
         const int f = FileOf[s];

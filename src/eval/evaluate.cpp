@@ -30,7 +30,7 @@ constexpr uint64_t DarkSquares = 0xAA55AA55AA55AA55ull;
 int ScanBoard(EvalScan& e) {
     // The position's own sets are read in place; a copy is made only when
     // they have to be found on the board or cut short.
-    uint64_t found[13];
+    uint64_t found[PieceSlots];
     const uint64_t* pieces = e.pieceSquares;
     if (pieces == nullptr) {
         for (int code = 1; code <= 12; ++code) found[code] = SquaresOfPiece(e.board, code);

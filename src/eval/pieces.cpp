@@ -63,7 +63,7 @@ namespace {
 // h1-a8 diagonal (s - 7, s + 7).
 constexpr auto DiagonalNeighbours = [] {
     struct {
-        uint64_t squares[2][65];
+        uint64_t squares[2][SquareSlots];
     } t{};
     for (int s = 1; s <= 64; ++s) {
         const int f = FileOf[s], r = RankOf[s];

@@ -25,8 +25,8 @@ struct SearchThread {
     Move PvTable[PvRows][PvSlots];
     Move KillerMoves[2][MaxPly][2];   // [slot 0/1][ply][side]
     Move MateKiller[MaxPly][2];       // [ply][side]
-    int64_t HistoryTable[65][65];     // [from][to square]
-    int64_t MateHistory[13][65];      // [piece code][to square]
+    int64_t HistoryTable[SquareSlots][SquareSlots];     // [from][to square]
+    int64_t MateHistory[PieceSlots][SquareSlots];      // [piece code][to square]
     int32_t VerifiedCount[MaxPly];
     int32_t RootScores[MoveListCapacity];
     // Nodes searched by this thread in the current search: counted by the

@@ -217,6 +217,12 @@ inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
 inline constexpr const auto& RayMask = Geometry.RayMask;
 
+// The square numbers one rank apart.
+constexpr int RankStep = 8;
+
+// A rank seen from the other side (rank 2 of one side is rank 7 of the other).
+constexpr int MirrorRank(int rank) { return 9 - rank; }
+
 // Bit s - 1 of a square set stands for square s.
 constexpr uint64_t SquareBit(int s) { return uint64_t{1} << (s - 1); }
 // Number of squares in a set. Counted by halving steps in registers: the

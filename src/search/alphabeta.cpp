@@ -21,6 +21,53 @@
 
 namespace {
 
+// Internal iterative deepening: a node without a table entry and more than
+// this many plies left first searches this many plies shorter; with more
+// than IidPvDepth plies left a principal-variation node deepens with PvSearch.
+constexpr int IidReduction = 2;
+constexpr int IidPvDepth = 4;
+// A pawn moving from its relative sixth rank or beyond reaches the seventh
+// or promotes: the horizon extends.
+constexpr int PawnPushExtensionRank = 6;
+// A halfmove clock above this at the horizon extends: the fifty-move draw is
+// one or two plies away.
+constexpr int FiftyMoveExtensionClock = 98;
+// Material lead (centipawns) that starts a null-window node with the
+// history-first stage.
+constexpr int AheadMaterialMargin = 1000;
+// A lone king's side whose evaluation is this far below alpha searches one
+// more ply when no move captures, rather than standing on the evaluation.
+constexpr int LoneKingHopelessMargin = 3000;
+// A winning drive against a lone king extends when the child evaluates
+// beyond this margin.
+constexpr int MatingDriveMargin = 5000;
+// A move that changes material by more than this, with more than
+// MaterialSwingDepth plies left, is searched in full.
+constexpr int MaterialSwingMargin = 200;
+constexpr int MaterialSwingDepth = 5;
+// A move whose child the table bounds at or above beta from a search this
+// many plies shorter is searched in full.
+constexpr int ShallowBoundReduction = 2;
+// A losing side's move that returns a piece to a square it left is searched
+// in full once the child's halfmove clock exceeds this (a repetition could
+// save the game).
+constexpr int RepetitionRiskClock = 2;
+// The selectivity step's quiescence probe runs with ProbeMinDepth to
+// ProbeMaxDepth plies left, against best minus a margin of ProbeMarginBase +
+// ProbeMarginStep * 2^(plies left); a probe beating best by more than
+// ProbeFullSearchMargin sends the move to a full search.
+constexpr int ProbeMinDepth = 2;
+constexpr int ProbeMaxDepth = 5;
+constexpr int ProbeMarginBase = 20;
+constexpr int ProbeMarginStep = 18;
+constexpr int ProbeFullSearchMargin = 100;
+// The threat search runs ThreatReductionShort plies shorter than the move's
+// full search with up to ThreatShortDepth plies left, ThreatReductionLong
+// beyond; it needs more than ThreatReductionShort plies left at all.
+constexpr int ThreatShortDepth = 6;
+constexpr int ThreatReductionShort = 2;
+constexpr int ThreatReductionLong = 3;
+
 // Whether the node at the horizon earns one more ply.
 bool HorizonExtends(int ply) {
     BoardTables& bt = *ThreadBoard;
@@ -29,7 +76,8 @@ bool HorizonExtends(int ply) {
     if (ply < st.IterationDepth + 1) {
         const LastMoveRecord last = bt.LastMove[ply];
         // A pawn reaching its seventh rank or promoting.
-        if ((last.MovedPiece == WhitePawn && last.FromSquare > 40) || (last.MovedPiece == BlackPawn && last.FromSquare < 25))
+        if ((last.MovedPiece == WhitePawn && RankOf[last.FromSquare] >= PawnPushExtensionRank) ||
+            (last.MovedPiece == BlackPawn && RankOf[last.FromSquare] <= MirrorRank(PawnPushExtensionRank)))
             return true;
         // A recapture: material changed with the last move and is back to what it was two plies up.
         if (ply > 1 && pos.Material != bt.PositionStack[ply - 1].Material && pos.Material == bt.PositionStack[ply - 2].Material)
@@ -37,7 +85,7 @@ bool HorizonExtends(int ply) {
     }
     if (bt.CheckerSquare[ply] != 0) return true;
     if (ply >= 1 && bt.PositionStack[ply - 1].MoveCount == 1) return true;  // a single forced reply
-    return pos.HalfmoveClock > 98;
+    return pos.HalfmoveClock > FiftyMoveExtensionClock;
 }
 
 // Whether a move made into ply + 1 brings a piece back to a square it left
@@ -76,34 +124,15 @@ bool NoMoveCaptures(int ply) {
     return true;
 }
 
-// What one node of SearchNode keeps while it runs.
-struct NodeState {
-    int ply;
-    int limit;       // target ply; extensions move it
-    int alpha;
-    int beta;
-    int entryAlpha;  // alpha as the node was called
-    int side;
-    bool threatChild;
-    bool inCheck;
-    uint32_t slot;   // the node's table slot
-    int lower;       // bounds on the node's score (from the table)
-    int upper;
-    int best;
-    int childLimit;  // target ply of the children, shortened by a mate in hand
-    PickerState picker;
-    int zw;          // first window of each move (PvSearch)
-    int i;           // position in the move list
-};
-
 // Internal iterative deepening: a search two plies shorter orders the list
 // and fills the table entry. Returns true when its score decides the node.
 template <bool Pv>
 bool DeepenFirst(NodeState& n, int& score) {
     BoardTables& bt = *ThreadBoard;
     const int ply = n.ply;
-    score = (Pv && n.limit - ply > 4) ? PvSearch(ply, n.limit - 2, n.alpha, n.beta, true)
-                                      : AlphaBeta(ply, n.limit - 2, n.alpha, n.beta, true);
+    const int shorter = n.limit - IidReduction;
+    score = (Pv && n.limit - ply > IidPvDepth) ? PvSearch(ply, shorter, n.alpha, n.beta, true)
+                                               : AlphaBeta(ply, shorter, n.alpha, n.beta, true);
     // Even when "stop" cut the reduced search short, the list it leaves at
     // this ply belongs to this position (or is marked not generated), so the
     // node goes on as usual and unwinds after its first move.
@@ -142,7 +171,7 @@ void SetUpNode(NodeState& n) {
     // A quiet piece move from the table is not trusted to keep a positive score.
     const Move tableMove = st.PvTable[ply][0];
     const int piece = pos.Board[tableMove.From];
-    if (n.best > 0 && piece > WhitePawn && piece != BlackPawn && tableMove.To >= 1 && tableMove.To <= 64 &&
+    if (n.best > 0 && piece > WhitePawn && piece != BlackPawn && tableMove.To != 0 && !IsPromotion(tableMove) &&
         pos.Board[tableMove.To] == Empty && pos.HalfmoveClock > 1) {
         n.best = -1;
         if (n.lower > -1) n.lower = -1;
@@ -154,7 +183,7 @@ void SetUpNode(NodeState& n) {
         const bool rootOrdered = ply == 0 && st.RootMoveReady.load() != 0 && st.VerifiedCount[0] >= pos.MoveCount;
         n.picker.Stage = rootOrdered ? StageRootOrdering : StagePreviousBest;
     } else {
-        const bool ahead = n.side == White ? pos.Material > 1000 : pos.Material < -1000;
+        const bool ahead = n.side == White ? pos.Material > AheadMaterialMargin : pos.Material < -AheadMaterialMargin;
         n.picker.Stage =
             (!n.inCheck && (n.alpha > MateBound || n.threatChild || ahead)) ? StageHistoryFirst : StagePreviousBest;
     }
@@ -177,7 +206,7 @@ bool LoneKingDecides(NodeState& n, int& score) {
             pos.MoveCount = 0;
             return true;
         }
-        if (n.beta - n.alpha > 1 && e + 3000 < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
+        if (n.beta - n.alpha > 1 && e + LoneKingHopelessMargin < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
             CountNodes(st, -1);
             score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
             return true;
@@ -222,7 +251,7 @@ int MoveExtension(const NodeState& n, bool givesCheck) {
     if (givesCheck) return 1;
     if (st.RootMoveReady.load() != 0 && ply >= 1 && bt.BareKing[ply - 1] && n.alpha < MateBound && n.beta > MateBound) {
         const int childView = -Evaluate(ply + 1);
-        if (childView > 5000 && childView > Evaluate(ply)) return 1;
+        if (childView > MatingDriveMargin && childView > Evaluate(ply)) return 1;
     }
     return 0;
 }
@@ -242,12 +271,13 @@ bool IsSpecialMove(const NodeState& n, Move move, bool mark, int ext, bool gives
     const int childLimit = n.childLimit;
     const bool special =
         mark || n.i == 1 || ext == 1 || n.best < -MateBound || n.inCheck || givesCheck || bt.BareKing[ply] ||
-        (lead != 0 && move.From == lead) || (n.limit - ply > 5 && std::abs(child.Material - pos.Material) > 200) ||
+        (lead != 0 && move.From == lead) || (n.limit - ply > MaterialSwingDepth && std::abs(child.Material - pos.Material) > MaterialSwingMargin) ||
         ChildBound(ply + 1, childLimit, BoundKind::Lower) >= n.best ||
         ChildBound(ply + 1, childLimit, BoundKind::Upper) <= n.alpha ||
-        (ply + 3 < childLimit && ChildBound(ply + 1, childLimit - 2, BoundKind::Lower) >= n.beta) ||
+        (childLimit - ply > ShallowBoundReduction + 1 &&
+         ChildBound(ply + 1, childLimit - ShallowBoundReduction, BoundKind::Lower) >= n.beta) ||
         move == st.MateKiller[ply][n.side];
-    return special || (n.best < 0 && child.HalfmoveClock > 2 && ReturnsToLeftSquare(ply, move));
+    return special || (n.best < 0 && child.HalfmoveClock > RepetitionRiskClock && ReturnsToLeftSquare(ply, move));
 }
 
 // Verdicts of the selectivity step: above best means a full search.
@@ -267,22 +297,24 @@ int SelectiveVerdict(NodeState& n, int searchLimit) {
     int verdict = ThreatSearchDue;
     const bool notRecapture =
         ply == 0 || child.Material == pos.Material || child.Material != bt.PositionStack[ply - 1].Material;
-    if (n.alpha < MateBound && (ply == 0 || bt.CheckerSquare[ply - 1] == 0) && limit - ply > 1 && limit - ply < 6 &&
-        notRecapture) {
+    const int left = limit - ply;
+    if (n.alpha < MateBound && (ply == 0 || bt.CheckerSquare[ply - 1] == 0) && left >= ProbeMinDepth &&
+        left <= ProbeMaxDepth && notRecapture) {
         // Quiescence probe against a margin that grows with the depth left.
-        const int t = best - 20 - 18 * (1 << (limit - ply));
+        const int t = best - ProbeMarginBase - ProbeMarginStep * (1 << left);
         const int q = -Quiesce(ply + 1, -t - 1, -t);
         if (ply == 0 && q < -MateBound) st.RootScores[n.i] = q;
-        verdict = q > best + 100 ? SearchInFull : q > t ? ThreatSearchDue : NotSearched;
+        verdict = q > best + ProbeFullSearchMargin ? SearchInFull : q > t ? ThreatSearchDue : NotSearched;
     }
     if (verdict != ThreatSearchDue || verdict <= best) return verdict;
     if (-Evaluate(ply + 1) > best) return SearchInFull;
     if (best > 0 && (bt.BareKing[ply] || bt.BareKing[ply + 1]) && Evaluate(ply + 1) == 0) return NotSearched;
-    if (ply >= searchLimit - 2) return verdict;
+    if (searchLimit - ply <= ThreatReductionShort) return verdict;
     // Threat search: this side moves again; if even that cannot beat best,
     // the move is not worth a full search.
     bt.PositionStack[ply + 1].SideToMove = n.side;
-    const int threatLimit = searchLimit - ply <= 6 ? searchLimit - 2 : searchLimit - 3;
+    const int threatLimit =
+        searchLimit - (searchLimit - ply <= ThreatShortDepth ? ThreatReductionShort : ThreatReductionLong);
     verdict = AlphaBeta(ply + 1, threatLimit, best, best + 1, true);
     bt.PositionStack[ply + 1].SideToMove = 1 - n.side;
     if (verdict > best && verdict > n.beta && bt.RepStatus[ply + 2] != RepDraw) n.picker.Suggested = st.PvTable[ply + 1][0];
@@ -357,8 +389,7 @@ MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
     if (verdict <= n.best) return MoveOutcome::Next;
     bool cutoff;
     if constexpr (Pv)
-        cutoff = PvFullSearch(ply, n.limit, n.i, move, n.childLimit + ext, n.childLimit, n.alpha, n.beta, n.best,
-                              n.lower, n.upper, n.zw);
+        cutoff = PvFullSearch(n, move, n.childLimit + ext);
     else
         cutoff = FullSearch(n, move, ext);
     return cutoff ? MoveOutcome::Cutoff : MoveOutcome::Next;
@@ -424,7 +455,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     n.slot = HashSlot(ply);
     HashEntry entry = ReadEntry(n.slot);
     bool match = HashMatches(entry, ply);
-    if (fresh && beta > -MateBound && alpha < MateBound && ply < limit - 2 && !match) {
+    if (fresh && beta > -MateBound && alpha < MateBound && limit - ply > IidReduction && !match) {
         int score;
         if (DeepenFirst<Pv>(n, score)) return score;
         fresh = false;
@@ -490,7 +521,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     // 10. Store.
     if (SearchIsStopped()) return n.best;
     if (n.best >= n.lower)
-        n.best = StoreNode(n.slot, ply, n.limit, n.best, n.alpha, n.beta, n.lower, n.upper, pos.MoveCount, n.i, n.inCheck, Pv);
+        n.best = StoreNode(n, pos.MoveCount, Pv);
     return n.best;
 }
 

@@ -13,13 +13,30 @@
 #include "search/threads.h"
 #include "search/time.h"
 
+namespace {
+
+// Once the deadline has been extended, iterations deeper than this stop the
+// search when less than LastMillisecondsLeft remain, or when the score
+// stands between ClearlyBetterScore and ClearlyWinningScore (better, but no
+// mate or decisive win that more depth could still improve).
+constexpr int StopRulesFromDepth = 6;
+constexpr double LastMillisecondsLeft = 50;
+constexpr int ClearlyBetterScore = 20;
+constexpr int ClearlyWinningScore = 5000;
+// The speed line follows iterations that end this long after "go".
+constexpr double SpeedLineAfterMs = 1000;
+
+}  // namespace
+
 IterationVerdict DecideAfterIteration(int state, int iterationDepth, int depthLimit, int score, double msRemaining,
                                       int rootMoves) {
     // Once the deadline has been extended: stop early when little time is
     // left, when the side to move stands clearly better, or on a winning mate.
     if (state == SearchExtended) {
-        if (iterationDepth > 6 && msRemaining < 50) return IterationVerdict::AdvanceState;
-        if (iterationDepth > 6 && score > 20 && score < 5000) return IterationVerdict::AdvanceState;
+        if (iterationDepth > StopRulesFromDepth && msRemaining < LastMillisecondsLeft)
+            return IterationVerdict::AdvanceState;
+        if (iterationDepth > StopRulesFromDepth && score > ClearlyBetterScore && score < ClearlyWinningScore)
+            return IterationVerdict::AdvanceState;
         if (score > MateBound) return IterationVerdict::AdvanceState;
     }
     if (iterationDepth >= depthLimit || rootMoves == 1) return IterationVerdict::Stop;
@@ -55,9 +72,9 @@ namespace {
 // reports its own lines.
 int SearchRootOnce() {
     SearchThread& st = *ThreadSearch;
-    if (st.IterationDepth > 3) return PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-    const int score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-    SendRootInfoLine(score, 1);
+    const int score = SearchRootAtDepth(st.IterationDepth);
+    // PvSearch reports its own lines; a shallow iteration reports once.
+    if (st.IterationDepth < PvSearchFromDepth) SendRootInfoLine(score, 1);
     return score;
 }
 
@@ -114,7 +131,7 @@ void RunSearch(int depthLimit) {
 
         const double elapsed = ElapsedMilliseconds();
         const uint64_t nodes = TotalNodes();
-        if (nodes != 0 && elapsed > 1000) SendSpeedLine(nodes, elapsed);
+        if (nodes != 0 && elapsed > SpeedLineAfterMs) SendSpeedLine(nodes, elapsed);
 
         // A restricted root plays on to its limits even with a single move left.
         const int rootMoves = restricted ? 0 : severalLines ? RootLineCandidates() : bt.PositionStack[0].MoveCount;

@@ -38,3 +38,17 @@ constexpr int DeepestSearchPly = MaxPly - 3;
 constexpr int LastLineSlot = MaxSearchDepth + 1;
 static_assert(AnyDepth <= 127, "stored depths are kept in a signed byte");
 static_assert(LastLineSlot + 1 < MaxPly, "a merged line stays inside its row");
+
+// The first iteration of a search is at least this deep.
+constexpr int MinStartDepth = 3;
+// The clock's budget can cut an iteration only from this depth on; the
+// shallower ones stop only at the clock's hard limit.
+constexpr int BudgetCheckFromDepth = 4;
+// The root is searched by PvSearch from this iteration depth on (AlphaBeta
+// below it), by the main search thread and by the helpers alike.
+constexpr int PvSearchFromDepth = 4;
+// A PvSearch node hands children with fewer plies left than this (and every
+// zero-window child) to AlphaBeta.
+constexpr int PvChildMinimumDepth = 3;
+// The root reports each move it starts ("currmove") from this depth on.
+constexpr int CurrMoveFromDepth = 6;

@@ -108,9 +108,7 @@ int SearchRootLines(int previousScore) {
         FillRootList(found);
         RootTableOff = Restricted || pass > 0;
         if (pass > 0) SeedLaterPass(pass);
-        int score;
-        if (st.IterationDepth > 3) score = PvSearch(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
-        else score = AlphaBeta(0, st.IterationDepth, -ScoreInfinity, ScoreInfinity, false);
+        const int score = SearchRootAtDepth(st.IterationDepth);
         KeepScores();
         // A pass cut short gives no line; one whose move is not a candidate
         // (a table move of another position) ends the passes as well.

@@ -3,18 +3,46 @@
 #pragma once
 
 #include "board/board.h"
+#include "search/ordering.h"
 #include "search/search.h"
+
+// What one node of SearchNode keeps while it runs.
+struct NodeState {
+    int ply = 0;
+    int limit = 0;       // target ply; extensions move it
+    int alpha = 0;
+    int beta = 0;
+    int entryAlpha = 0;  // alpha as the node was called
+    int side = 0;
+    bool threatChild = false;
+    bool inCheck = false;
+    uint32_t slot = 0;   // the node's table slot
+    int lower = 0;       // bounds on the node's score (from the table)
+    int upper = 0;
+    int best = 0;
+    int childLimit = 0;  // target ply of the children, shortened by a mate in hand
+    PickerState picker{};
+    int zw = 0;          // first window of each move (PvSearch)
+    int i = 0;           // position in the move list
+};
 
 // One node of AlphaBeta (Pv false) or PvSearch (Pv true).
 template <bool Pv>
 int SearchNode(int ply, int limit, int alpha, int beta, bool fresh);
 
-// The full search of the move at position i of a PvSearch node: a first
-// search with the window (alpha, zw), a re-search with the full window when
-// it fails high inside it, the root's "currmove" and "info" lines. Updates
-// the node's values; returns true when the move cut off (leave the loop).
-bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta, int& best,
-                  int& lower, int upper, int& zw);
+// The full search of the move at position n.i of a PvSearch node, to target
+// ply searchLimit: a first search with the window (alpha, zw), a re-search
+// with the full window when it fails high inside it, the root's "currmove"
+// and "info" lines. Updates the node's values; returns true when the move
+// cut off (leave the loop).
+bool PvFullSearch(NodeState& n, Move move, int searchLimit);
+
+// Stores a finished AlphaBeta/PvSearch node (its slot, ply, target ply,
+// window, bounds, best score and loop position, with the list's moveCount)
+// in its table slot and updates the ordering tables. Returns the node's
+// score (changed only for a node without moves: -MateScore in check, 0
+// otherwise).
+int StoreNode(const NodeState& n, int moveCount, bool pvNode);
 
 // --- Steps shared by the node searches (SearchNode and Quiesce) ---
 

@@ -14,6 +14,17 @@
 
 namespace {
 
+// A root move whose score from earlier iterations beats best by more than
+// this is marked (searched in full).
+constexpr int RootMarkMargin = 10;
+// A root move mated no sooner than this many plies beyond the iteration's
+// target ply is passed over for the iteration but kept in the list.
+constexpr int FarMatePlies = 6;
+// The move-back stage runs for a losing side once the halfmove clock
+// exceeds MoveBackClock, or reaches MoveBackClockInLine at that ply or deeper.
+constexpr int MoveBackClock = 6;
+constexpr int MoveBackClockInLine = 3;
+
 // Position j >= from of the first entry of the ply's list equal to m, or 0.
 int FindListMove(int ply, int from, Move m) {
     BoardTables& bt = *ThreadBoard;
@@ -25,11 +36,11 @@ int FindListMove(int ply, int from, Move m) {
 }
 
 bool HoldsPieceOf(const PlyPosition& pos, Move m, int side) {
-    return m.From >= 1 && m.From <= 64 && ColourOf[pos.Board[m.From]] == side;
+    return m.From != 0 && m.From < SquareSlots && ColourOf[pos.Board[m.From]] == side;
 }
 
 // Whether a move captures a piece (its to-byte is an occupied square).
-bool Captures(const PlyPosition& pos, Move m) { return m.To <= 64 && pos.Board[m.To] != 0; }
+bool Captures(const PlyPosition& pos, Move m) { return !IsPromotion(m) && pos.Board[m.To] != 0; }
 
 // Ranking of two non-promotions by victim code minus attacker code, then the
 // victim code, then the history counter, then the centre value of the
@@ -75,12 +86,12 @@ bool RootOrderingStage(PickerState& picker, int& i, int best, int limit, bool& m
             return false;
         }
         bool remove = false;
-        if (score > best + 10) {
+        if (score > best + RootMarkMargin) {
             mark = true;
         } else if (best > MateBound && score < -MateBound) {
             remove = true;
         } else if (best < MateBound && score < best && score < -MateBound) {
-            if (score >= limit + 6 - MateScore) {
+            if (score >= limit + FarMatePlies - MateScore) {
                 ++i;  // mated far away: passed over in this iteration, kept in the list
                 continue;
             }
@@ -167,7 +178,7 @@ void SuggestedMoveStage(Pick& p) {
     const Move m = p.picker.Suggested;
     p.picker.Suggested = Move{0, 0};
     if (!(m == st.PvTable[p.ply][0]) && p.Choose(p.Find(m))) {
-        if (m.To <= 64 && MateHistoryOf(p.pos, m) > 0) p.mark = true;
+        if (!IsPromotion(m) && MateHistoryOf(p.pos, m) > 0) p.mark = true;
     }
 }
 
@@ -285,7 +296,8 @@ void MoveBackStage(Pick& p) {
     const PlyPosition& pos = p.pos;
     const bool parentThreat = ply >= 2 && IsThreatChild(ply - 1);
     if (p.best < 0 && ply >= 1 &&
-        (p.inCheck || bt.BareKing[ply] || pos.HalfmoveClock > 6 || (pos.HalfmoveClock >= 3 && ply >= 3)) &&
+        (p.inCheck || bt.BareKing[ply] || pos.HalfmoveClock > MoveBackClock ||
+         (pos.HalfmoveClock >= MoveBackClockInLine && ply >= MoveBackClockInLine)) &&
         !p.threatChild && !parentThreat) {
         const LastMoveRecord back = bt.LastMove[ply - 1];
         for (int j = p.i; j <= p.count; ++j) {
@@ -353,8 +365,8 @@ Move LeadPawnStep(int ply) {
     EvalTables& et = *ThreadEval;
     const int side = bt.PositionStack[ply].SideToMove;
     const int square = et.LeadPawnSquare[ply][side];
-    const int target = side == White ? square + 8 : square - 8;
-    if (square < 1 || square > 64 || target < 1 || target > 64) return Move{0, 0};
+    const int target = side == White ? square + RankStep : square - RankStep;
+    if (square < 1 || square >= SquareSlots || target < 1 || target >= SquareSlots) return Move{0, 0};
     return Move{static_cast<uint8_t>(square), static_cast<uint8_t>(target)};
 }
 
@@ -471,7 +483,7 @@ void RecordMate(int ply, Move move) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     const int piece = bt.PositionStack[ply].Board[move.From];
-    if (move.To <= 64) ++st.MateHistory[piece][move.To];
+    if (!IsPromotion(move)) ++st.MateHistory[piece][move.To];
     const int checker = bt.CheckerSquare[ply + 1];
     if (checker != 0 && checker != DestinationOf(move.To)) ++st.MateHistory[bt.PositionStack[ply + 1].Board[checker]][checker];
 }

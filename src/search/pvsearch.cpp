@@ -10,16 +10,23 @@
 
 int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) { return SearchNode<true>(ply, limit, alpha, beta, fresh); }
 
-bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int childLimit, int& alpha, int beta,
-                  int& best, int& lower, int upper, int& zw) {
+int SearchRootAtDepth(int depth) {
+    if (depth >= PvSearchFromDepth) return PvSearch(0, depth, -ScoreInfinity, ScoreInfinity, false);
+    return AlphaBeta(0, depth, -ScoreInfinity, ScoreInfinity, false);
+}
+
+bool PvFullSearch(NodeState& n, Move move, int searchLimit) {
+    const int ply = n.ply, i = n.i, childLimit = n.childLimit, beta = n.beta;
+    int &alpha = n.alpha, &best = n.best, &zw = n.zw;
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
-    if (ply == 0 && limit > 5) {
+    if (ply == 0 && n.limit >= CurrMoveFromDepth) {
         SendCurrMoveLine(move, i);
     }
-    // Children with fewer than three plies left, and zero windows, go to AlphaBeta.
+    // Children with fewer than PvChildMinimumDepth plies left, and zero
+    // windows, go to AlphaBeta.
     auto child = [&](int childAlpha, int childBeta, bool fresh) {
-        if (childBeta - childAlpha < 2 || ply > childLimit - 3)
+        if (childBeta - childAlpha < 2 || childLimit - ply < PvChildMinimumDepth)
             return -AlphaBeta(ply + 1, searchLimit, -childBeta, -childAlpha, fresh);
         return -PvSearch(ply + 1, searchLimit, -childBeta, -childAlpha, fresh);
     };
@@ -47,7 +54,7 @@ bool PvFullSearch(int ply, int limit, int i, Move move, int searchLimit, int chi
         if (SearchIsStopped()) return false;
     }
     if (best >= beta) {
-        if (FailHighTakesUpper(ply, best, upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = lower = upper;
+        if (FailHighTakesUpper(ply, best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = n.lower = n.upper;
         if (researched) EndPvRow(ply);
         return true;
     }

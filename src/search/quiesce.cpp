@@ -14,6 +14,17 @@
 
 namespace {
 
+// Stand pat is not tried when the table's lower bound already lies this far
+// above the material balance; a table upper bound this far below it decides
+// the node at once.
+constexpr int StandPatMaterialMargin = 1000;
+// An evaluation this far below the table's lower bound (with the side not
+// just out of check) returns that bound without searching captures.
+constexpr int StandPatFutileMargin = 1800;
+// A capture is skipped when the child's table entry from a search of this
+// many plies proves it cannot beat the best score.
+constexpr int SkipBoundDepth = 2;
+
 // What one quiescence node keeps while it runs.
 struct QuiesceState {
     int ply;
@@ -28,7 +39,7 @@ struct QuiesceState {
     bool depthZeroEntry;  // the entry was written by an earlier quiescence search
     bool deeperEntry;     // the entry was written by AlphaBeta, or is a proven mate
     int standPat;         // the evaluation, -NoScore when not computed
-    int f;                // best score so far
+    int best;             // best score so far
     int loopUpper;        // upper as the move loop starts
     int i;                // position in the move list
 };
@@ -54,8 +65,8 @@ bool StandPat(QuiesceState& q, int& score) {
     const PlyPosition& pos = bt.PositionStack[q.ply];
     if (q.depthZeroEntry || q.lower >= MateBound) return false;
     const int material = q.side == White ? pos.Material : -pos.Material;
-    if (q.lower >= material + 1000) return false;
-    if (q.upper + 1000 < material) {
+    if (q.lower >= material + StandPatMaterialMargin) return false;
+    if (q.upper + StandPatMaterialMargin < material) {
         score = q.upper;
         return true;
     }
@@ -72,7 +83,7 @@ bool StandPat(QuiesceState& q, int& score) {
         }
         q.alpha = std::max(q.alpha, g);
         q.lower = g;
-    } else if (g < q.lower - 1800 && (q.ply == 0 || bt.CheckerSquare[q.ply - 1] == 0)) {
+    } else if (g < q.lower - StandPatFutileMargin && (q.ply == 0 || bt.CheckerSquare[q.ply - 1] == 0)) {
         score = q.lower;
         return true;
     }
@@ -122,8 +133,8 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
         PickQuiescenceMove(ply, q.i);
         const Move move = bt.MoveList[ply][q.i];
         SearchMakeMove(ply + 1, q.i);
-        // Searched only when the table leaves room above f and the move is legal.
-        if (ChildBound(ply + 1, ply + 3, BoundKind::Upper) <= q.f ||
+        // Searched only when the table leaves room above best and the move is legal.
+        if (ChildBound(ply + 1, ply + 1 + SkipBoundDepth, BoundKind::Upper) <= q.best ||
             AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) {
             ++q.i;
             continue;
@@ -134,29 +145,29 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
         int l;
         if (givesCheck)
             l = -AlphaBeta(ply + 1, ply + 2, -q.beta, -q.alpha, true);
-        else if (q.f >= MateBound || !changesMaterial)
+        else if (q.best >= MateBound || !changesMaterial)
             l = ChildBound(ply + 1, ply + 1, BoundKind::Lower);
         else
             l = -Quiesce(ply + 1, -q.beta, -q.alpha);
 
-        if (l > q.f && !SearchIsStopped()) {
+        if (l > q.best && !SearchIsStopped()) {
             st.PvTable[ply][0] = move;
             if (l >= q.beta) {
                 if (FailHighTakesUpper(ply, l, q.loopUpper)) l = q.lower = q.loopUpper;
                 EndPvRow(ply);
-                q.f = l;
+                q.best = l;
                 break;
             }
             q.alpha = std::max(q.alpha, l);
             if ((givesCheck || (l < MateBound && changesMaterial)) && (ply == 0 || !q.threatChild)) MergePv(ply);
         } else {
-            l = q.f;
+            l = q.best;
         }
         if (SearchIsStopped()) {
             score = l;
             return true;
         }
-        q.f = l;
+        q.best = l;
         if (l == MateScore) {
             RecordMate(ply, move);
             break;
@@ -170,7 +181,7 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
 int FinishQuiescence(QuiesceState& q) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
-    const int ply = q.ply, f = q.f, u = q.loopUpper;
+    const int ply = q.ply, f = q.best, u = q.loopUpper;
     int r = f;
     bool lowered = false;
     if (f > q.lower) {
@@ -250,7 +261,7 @@ int Quiesce(int ply, int alpha, int beta) {
 
     // 5. The moves: the table's move first (else the parent line's reply,
     // else the mate killer), captures and promotions (evasions in check).
-    q.f = q.lower;
+    q.best = q.lower;
     ChooseFirstMove(q);
     GenerateSearchMoves(ply, false);
     if (QuiesceLoneKing(q, score)) return score;

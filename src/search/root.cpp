@@ -15,7 +15,7 @@
 int RootStartDepth() {
     // A known root starts the iterations at its stored depth; a proven mate
     // two plies beyond its distance.
-    int depth = 3;
+    int depth = MinStartDepth;
     const HashEntry e = ReadEntry(HashSlot(0));
     if (e.StoredDepth >= 0 && HashMatches(e, 0)) {
         depth = e.StoredDepth;
@@ -23,7 +23,7 @@ int RootStartDepth() {
             if (e.LowerBound > MateBound) depth = TableMateDepth(e.LowerBound);
             else if (e.UpperBound < -MateBound) depth = TableMateDepth(-e.UpperBound);
         }
-        if (depth < 3) depth = 3;
+        if (depth < MinStartDepth) depth = MinStartDepth;
         if (depth > MaxSearchDepth) depth = MaxSearchDepth;
     }
     return depth;
@@ -59,7 +59,7 @@ bool RestrictRootToSearchMoves() {
     bt.PositionStack[0].MoveCount = kept;
     st.VerifiedCount[0] = kept;  // each kept move was proven legal
     RootTableOff = true;
-    st.StartDepth = 3;
+    st.StartDepth = MinStartDepth;
     return true;
 }
 

@@ -57,14 +57,11 @@ int AlphaBeta(int ply, int limit, int alpha, int beta, bool fresh);
 // The principal-variation version used at the root from depth 4 on and for
 // open-window children with at least three plies left.
 int PvSearch(int ply, int limit, int alpha, int beta, bool fresh);
+// One iteration's search of the root in ply 0 to depth with the full window:
+// PvSearch from PvSearchFromDepth on, AlphaBeta below (which sends no line).
+int SearchRootAtDepth(int depth);
 // The quiescence search at and beyond the horizon.
 int Quiesce(int ply, int alpha, int beta);
-
-// Stores a finished AlphaBeta/PvSearch node in its table slot and updates the
-// ordering tables. Returns the node's score (changed only for a node without
-// moves: -MateScore in check, 0 otherwise).
-int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
-              int moveCount, int loopPosition, bool inCheck, bool pvNode);
 
 // Merges the child's line (row ply + 1) into row ply of the PvTable after the
 // move in slot 0 of row ply improved the node.

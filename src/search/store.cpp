@@ -1,21 +1,23 @@
 // StoreNode: writes a finished alpha-beta or principal-variation node into
 // its transposition-table slot (always replacing what was there) and runs
 // the ordering updates that belong to a stored node.
+#include "search/node.h"
 #include "search/ordering.h"
 #include "search/search.h"
 
-int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, int lower, int upper,
-              int moveCount, int loopPosition, bool inCheck, bool pvNode) {
+int StoreNode(const NodeState& n, int moveCount, bool pvNode) {
+    const int ply = n.ply, alpha = n.alpha, beta = n.beta, lower = n.lower, loopPosition = n.i;
+    int best = n.best, upper = n.upper;
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     // A root that searches only part of its moves keeps its result out of the table.
     const bool keepOut = ply == 0 && RootTableOff.load(std::memory_order_relaxed);
-    HashEntry entry = ReadEntry(slot);
+    HashEntry entry = ReadEntry(n.slot);
     const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     const Move bestMove = st.PvTable[ply][0];
 
-    int depth = limit - ply;
+    int depth = n.limit - ply;
     StampEntry(entry, ply);
 
     if (best > MateBound) {
@@ -39,7 +41,7 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
         // quiescence child at the next ply may still try first.
         st.PvTable[ply][0] = Move{0, 0};
         entry.StoredDepth = AnyDepth;
-        best = inCheck ? -MateScore : 0;
+        best = n.inCheck ? -MateScore : 0;
         entry.LowerBound = static_cast<int16_t>(best);
         entry.UpperBound = static_cast<int16_t>(best);
     } else if (best < alpha) {
@@ -53,6 +55,6 @@ int StoreNode(uint32_t slot, int ply, int limit, int best, int alpha, int beta, 
     }
 
     SetEntryBestMove(entry, st.PvTable[ply][0]);
-    if (!keepOut) WriteEntry(slot, entry);
+    if (!keepOut) WriteEntry(n.slot, entry);
     return best;
 }

@@ -43,10 +43,7 @@ void HelperSearch(SearchThread& st) {
     while (!SearchIsStopped() && depth <= MaxSearchDepth) {
         st.IterationDepth = depth;
         st.SelDepth = depth;
-        if (depth > 3)
-            PvSearch(0, depth, -ScoreInfinity, ScoreInfinity, false);
-        else
-            AlphaBeta(0, depth, -ScoreInfinity, ScoreInfinity, false);
+        SearchRootAtDepth(depth);
         if (SearchIsStopped() || ThreadBoard->PositionStack[0].MoveCount <= 1) break;
         SeedPrincipalVariation();
         ++depth;

@@ -110,7 +110,7 @@ bool DeadlineCheck() {
     SearchThread& st = *ThreadSearch;
     // A helper unwinds when the main search thread stops; the clock is the main thread's.
     if (st.Index != 0) return SearchIsStopped();
-    if (st.IterationDepth <= 3) {
+    if (st.IterationDepth < BudgetCheckFromDepth) {
         // The shallow iterations are not cut by the budget, but not even
         // they run past the clock's hard limit: on a slow or busy machine a
         // shallow move is better than a lost game.

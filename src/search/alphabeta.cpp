@@ -15,6 +15,7 @@
 #include "search/info.h"
 #include "search/node.h"
 #include "search/ordering.h"
+#include "search/ordering_tables.h"
 #include "search/search.h"
 #include "search/threads.h"
 #include "search/time.h"

@@ -50,23 +50,6 @@ bool MateLimitReached(int score, int mateLimit) {
     return mateLimit > 0 && score > MateBound && score <= MateScore && (ScoreInfinity - score) / 2 <= mateLimit;
 }
 
-}  // namespace
-
-// Copies row 0 of the PvTable down its diagonal, so that each ply of the
-// next iteration tries the move of the principal variation first.
-void SeedPrincipalVariation() {
-    SearchThread& st = *ThreadSearch;
-    for (int i = 1; i <= LastLineSlot; ++i) {
-        const Move m = st.PvTable[0][i];
-        if (m.From == 0) break;
-        if (!(st.PvTable[i][0] == m)) {
-            st.PvTable[i][0] = m;
-            st.PvTable[i][1].From = 0;
-        }
-    }
-}
-
-namespace {
 
 // One iteration over the whole (or the searchmoves) root list: the search
 // reports its own lines.

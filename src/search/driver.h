@@ -7,9 +7,6 @@
 // Searches the ply-0 position at increasing depths up to depthLimit,
 // reporting "info" lines, and ends with "bestmove" unless the engine quits.
 void RunSearch(int depthLimit);
-// Copies row 0 of the PvTable down its diagonal, so that each ply of the
-// next iteration tries the move of the principal variation first.
-void SeedPrincipalVariation();
 // What the driver does after an iteration.
 enum class IterationVerdict {
     Deeper,        // one ply deeper

@@ -2,8 +2,7 @@
 // the most promising remaining move to the current position, stage by stage
 // (mating moves, the table's moves, captures along the lines of the
 // ancestors, the best capture, killers, moving back, castling, history).
-// Also the root ordering by earlier scores and the quiescence picker, and the
-// history and killer updates of the node store.
+// Also the root ordering by earlier scores and the quiescence picker.
 #include "search/ordering.h"
 
 #include <utility>
@@ -451,39 +450,4 @@ void PickQuiescenceMove(int ply, int i) {
         if (better) c = j;
     }
     if (c > i) std::swap(list[i], list[c]);
-}
-
-void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int beta, bool pvNode) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
-    const Move m = st.PvTable[ply][0];
-    if (m.From == 0 || IsPromotion(m)) return;
-    const PlyPosition& pos = bt.PositionStack[ply];
-    const int side = pos.SideToMove;
-    const bool refutesThreat = best >= beta && ply > 1 && IsThreatChild(ply - 1);
-    if (pvNode || beta - alpha > 1 || refutesThreat) st.HistoryTable[m.From][m.To] += storedDepth;
-    if (best >= beta && bt.RepStatus[ply + 1] < 1 && best < MateBound && pos.Board[m.To] == 0) {
-        Move& first = st.KillerMoves[0][ply][side];
-        Move& second = st.KillerMoves[1][ply][side];
-        if (pvNode) {
-            // The principal-variation search keeps its latest two refutations.
-            if (!(first == m)) {
-                second = first;
-                first = m;
-            }
-        } else if (first.From == 0) {
-            first = m;
-        } else if (second.From == 0) {
-            second = m;
-        }
-    }
-}
-
-void RecordMate(int ply, Move move) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
-    const int piece = bt.PositionStack[ply].Board[move.From];
-    if (!IsPromotion(move)) ++st.MateHistory[piece][move.To];
-    const int checker = bt.CheckerSquare[ply + 1];
-    if (checker != 0 && checker != DestinationOf(move.To)) ++st.MateHistory[bt.PositionStack[ply + 1].Board[checker]][checker];
 }

@@ -1,5 +1,4 @@
-// The staged move picker of the alpha-beta and principal-variation searches,
-// and the ordering-table updates of their node store.
+// The staged move picker of the alpha-beta and principal-variation searches.
 #pragma once
 
 #include "board/board.h"
@@ -53,12 +52,3 @@ Move LeadPawnStep(int ply);
 
 // Picker of the quiescence search: brings the next capture to position i.
 void PickQuiescenceMove(int ply, int i);
-
-// Ordering updates of a stored node (history and killers), after its stored
-// depth is known. Not for a fail-low or a node without moves.
-void UpdateOrderingTables(int ply, int storedDepth, int best, int alpha, int beta, bool pvNode);
-
-// Counts a move of ply that mated on the board in MateHistory: the piece on
-// its destination, and the checking piece on its square when that is another
-// one (a discovered check).
-void RecordMate(int ply, Move move);

@@ -1,5 +1,6 @@
-// The principal variation: merging a child's line into its parent's row and
-// checking which leading part of a line is legal from the root.
+// The principal variation: merging a child's line into its parent's row,
+// checking which leading part of a line is legal from the root, and seeding
+// the next iteration with the line found.
 #include "eval/evaluate.h"
 #include "search/node.h"
 #include "search/plies.h"
@@ -91,4 +92,16 @@ int ScoreAsReturned(int best) {
     if (best < -MateBound) return best + 1;
     if (best > MateBound && best < ScoreInfinity) return best - 1;
     return best;
+}
+
+void SeedPrincipalVariation() {
+    SearchThread& st = *ThreadSearch;
+    for (int i = 1; i <= LastLineSlot; ++i) {
+        const Move m = st.PvTable[0][i];
+        if (m.From == 0) break;
+        if (!(st.PvTable[i][0] == m)) {
+            st.PvTable[i][0] = m;
+            st.PvTable[i][1].From = 0;
+        }
+    }
 }

@@ -9,6 +9,7 @@
 #include "search/control.h"
 #include "search/node.h"
 #include "search/ordering.h"
+#include "search/ordering_tables.h"
 #include "search/search.h"
 #include "search/threads.h"
 

@@ -8,6 +8,7 @@
 #include "eval/evaluate.h"
 #include "search/control.h"
 #include "search/hash.h"
+#include "search/ordering_tables.h"
 #include "search/search.h"
 #include "search/threads.h"
 
@@ -24,7 +25,7 @@ void ClearLearnedState() {
     // which would carry one run's ordering into the next.
     std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
     ClearHashTable();
-    ResetSearchTables();
+    ResetSearchTables(MainSearchThread);
     ResetHelperTables();
 }
 

@@ -95,6 +95,6 @@ Move FirstLegalRootMove();
 // its moves (mate scores move one point toward zero).
 int ScoreAsReturned(int best);
 
-// Zeroes every search table (PvTable, killers, mate killer, history tables,
-// VerifiedCount, RootScores): the state of a freshly started engine.
-void ResetSearchTables();
+// Copies row 0 of the PvTable down its diagonal, so that each ply of the
+// next iteration tries the move of the principal variation first.
+void SeedPrincipalVariation();

@@ -2,7 +2,7 @@
 // its transposition-table slot (always replacing what was there) and runs
 // the ordering updates that belong to a stored node.
 #include "search/node.h"
-#include "search/ordering.h"
+#include "search/ordering_tables.h"
 #include "search/search.h"
 
 int StoreNode(const NodeState& n, int moveCount, bool pvNode) {

@@ -30,9 +30,11 @@ struct SearchThread {
     int32_t VerifiedCount[MaxPly];
     int32_t RootScores[MoveListCapacity];
     // Nodes searched by this thread in the current search: counted by the
-    // thread alone, read by the main thread for the reported totals.
-    std::atomic<uint64_t> NodeCount;
-    int32_t StartDepth;      // first iteration depth, from the table's root entry
+    // thread alone, read by the main thread for the reported totals. On a
+    // cache line of its own, so that the counting does not slow down the
+    // threads that read it or whose data would share its line.
+    alignas(64) std::atomic<uint64_t> NodeCount;
+    alignas(64) int32_t StartDepth;      // first iteration depth, from the table's root entry
     int32_t IterationDepth;
     int32_t SelDepth;        // deepest ply reached in the current iteration
     // The root has a move to play (set by the searches at ply 0; "quit" sets
@@ -46,6 +48,6 @@ extern SearchThread MainSearchThread;
 // helper (the input thread, the command-line modes and the tests use the main one).
 extern constinit thread_local SearchThread* ThreadSearch;
 
-// Moves the killer tables and the principal variation two plies towards the
-// root: the previous search's line continues after the two moves just played.
-void ShiftSearchTables();
+// Points the calling thread's three state pointers (ThreadSearch,
+// ThreadBoard, ThreadEval) at one search thread's state.
+void BindThread(SearchThread* state);

@@ -10,12 +10,16 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "search/control.h"
-#include "search/driver.h"
 #include "search/hash.h"
+#include "search/info.h"
+#include "search/ordering_tables.h"
 #include "search/search.h"
 
 namespace {
@@ -33,12 +37,20 @@ uint64_t Generation = 0;           // searches started so far
 int Busy = 0;                      // helpers still in the current search
 int Retiring = MaxSearchThreads;   // helpers from this index on leave their loop
 
-// The iterations of a helper on the root the main thread gave it. Odd
+// What the main search thread last read of the helpers' node counts, and at
+// which of its own counts it reads them again (for "go nodes"; main thread only).
+uint64_t HelperNodesSeen = 0;
+uint64_t HelperNodesDue = 0;
+// The helpers' counts are summed again after this many nodes of the main thread.
+constexpr uint64_t HelperNodesInterval = 4096;
+
+// The iterations of a helper on the root the main thread gave it (prepared,
+// and narrowed to the "searchmoves" when the go line names some). Odd
 // helpers begin one ply deeper than the main thread, so that the threads do
 // not all search the same depth at the same moment.
 void HelperSearch(SearchThread& st) {
     st.RootMoveReady.store(0);
-    PrepareSearchRoot();
+    ResetEvalPly(0);
     int depth = st.StartDepth + (st.Index % 2);
     while (!SearchIsStopped() && depth <= MaxSearchDepth) {
         st.IterationDepth = depth;
@@ -54,9 +66,7 @@ void HelperSearch(SearchThread& st) {
 // keeps its index apart from its state, which ResetHelperTables may wipe
 // between searches.
 void HelperLoop(SearchThread* state, int32_t index, uint64_t seen) {
-    ThreadSearch = state;
-    ThreadBoard = &state->Board;
-    ThreadEval = &state->Eval;
+    BindThread(state);
     while (true) {
         {
             std::unique_lock<std::mutex> guard(PoolLock);
@@ -68,6 +78,38 @@ void HelperLoop(SearchThread* state, int32_t index, uint64_t seen) {
         std::lock_guard<std::mutex> guard(PoolLock);
         if (--Busy == 0) PoolIdle.notify_all();
     }
+}
+
+// Creates one more helper; false when the system has no thread or memory for it.
+bool StartHelper() {
+    Helper h;
+    try {
+        h.State = std::make_unique<SearchThread>();
+        h.State->Index = static_cast<int32_t>(Helpers.size()) + 1;
+        uint64_t started;
+        {
+            std::lock_guard<std::mutex> guard(PoolLock);
+            started = Generation;
+        }
+        h.Thread = std::thread(HelperLoop, h.State.get(), h.State->Index, started);
+    } catch (const std::system_error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    Helpers.push_back(std::move(h));
+    return true;
+}
+
+// Zeroes what a helper has learnt: its positions, evaluation caches and
+// search tables, and its counters.
+void ClearHelperState(SearchThread& st) {
+    std::memset(static_cast<void*>(&st.Board), 0, sizeof st.Board);
+    std::memset(static_cast<void*>(&st.Eval), 0, sizeof st.Eval);
+    ResetSearchTables(st);
+    st.NodeCount.store(0, std::memory_order_relaxed);
+    st.RootMoveReady.store(0);
+    st.StartDepth = st.IterationDepth = st.SelDepth = 0;
 }
 
 // Joins every helper at the end of the process if nobody did before.
@@ -93,18 +135,13 @@ void SetSearchThreads(int count) {
         Retiring = MaxSearchThreads;
     }
     while (static_cast<int>(Helpers.size()) < helpers) {
-        Helper h;
-        h.State = std::make_unique<SearchThread>();
-        h.State->Index = static_cast<int32_t>(Helpers.size()) + 1;
-        uint64_t started;
-        {
-            std::lock_guard<std::mutex> guard(PoolLock);
-            started = Generation;
+        if (!StartHelper()) {
+            SendInfoString("could not start search thread " + std::to_string(Helpers.size() + 2) +
+                           "; searching with " + std::to_string(Helpers.size() + 1));
+            break;
         }
-        h.Thread = std::thread(HelperLoop, h.State.get(), h.State->Index, started);
-        Helpers.push_back(std::move(h));
     }
-    SetHashClearThreads(count);
+    SetHashClearThreads(SearchThreadCount());
 }
 
 int SearchThreadCount() { return static_cast<int>(Helpers.size()) + 1; }
@@ -113,10 +150,16 @@ void StartHelpers() {
     if (Helpers.empty()) return;
     const SearchThread& main = *ThreadSearch;
     for (Helper& h : Helpers) {
-        // The whole position stack: the root, its list and the game history.
-        std::memcpy(static_cast<void*>(&h.State->Board), &main.Board, sizeof main.Board);
-        h.State->NodeCount.store(0, std::memory_order_relaxed);
+        // The whole position stack: the prepared root, its (possibly
+        // restricted) list and the game history.
+        SearchThread& st = *h.State;
+        std::memcpy(static_cast<void*>(&st.Board), &main.Board, sizeof main.Board);
+        st.VerifiedCount[0] = main.VerifiedCount[0];
+        st.StartDepth = main.StartDepth;
+        st.NodeCount.store(0, std::memory_order_relaxed);
     }
+    HelperNodesSeen = 0;
+    HelperNodesDue = 0;
     {
         std::lock_guard<std::mutex> guard(PoolLock);
         ++Generation;
@@ -136,11 +179,22 @@ uint64_t TotalNodes() {
     return total;
 }
 
-void ResetHelperTables() {
-    for (Helper& h : Helpers) {
-        const int32_t index = h.State->Index;
-        SearchThread* state = h.State.get();
-        std::memset(static_cast<void*>(state), 0, sizeof *state);
-        state->Index = index;
+uint64_t NodesForLimit() {
+    const uint64_t own = MainSearchThread.NodeCount.load(std::memory_order_relaxed);
+    if (Helpers.empty()) return own;
+    if (own >= HelperNodesDue) {
+        HelperNodesSeen = 0;
+        for (const Helper& h : Helpers) HelperNodesSeen += h.State->NodeCount.load(std::memory_order_relaxed);
+        HelperNodesDue = own + HelperNodesInterval;
     }
+    return own + HelperNodesSeen;
+}
+
+void ResetHelperTables() {
+    for (Helper& h : Helpers) ClearHelperState(*h.State);
+}
+
+void ShiftThreadTables() {
+    ShiftSearchTables(MainSearchThread);
+    for (Helper& h : Helpers) ShiftSearchTables(*h.State);
 }

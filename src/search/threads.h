@@ -32,8 +32,16 @@ uint64_t TotalNodes();
 // clock to the main search thread).
 inline bool IsHelperThread() { return ThreadSearch->Index != 0; }
 
-// Zeroes the search tables of every helper (a fresh engine's state).
+// The node count a "go nodes" limit is checked against (main search thread
+// only): its own count exactly, plus the helpers' counts as last summed,
+// which is done again every few thousand of its nodes rather than at each.
+uint64_t NodesForLimit();
+
+// Zeroes what every helper has learnt (a fresh engine's state).
 void ResetHelperTables();
+// Moves the killer tables and principal variations of every search thread
+// two plies towards the root (the game went on by the two moves searched).
+void ShiftThreadTables();
 
 // One node counted by the calling thread (a plain increment of its own
 // counter, which other threads only read).

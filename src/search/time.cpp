@@ -126,7 +126,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (NodeLimit != 0 && TotalNodes() >= NodeLimit) {
+    if (NodeLimit != 0 && NodesForLimit() >= NodeLimit) {
         SearchState.store(SearchStopped);
         return true;
     }

@@ -7,6 +7,7 @@
 #include "board/setup.h"
 #include "search/info.h"
 #include "search/tables.h"
+#include "search/threads.h"
 
 std::string LastPositionLine;
 
@@ -63,7 +64,7 @@ void SetPosition(const std::string& lower, const std::string& raw) {
     if (previous != std::string::npos) {
         // The GUI repeats its last command with moves appended: only the new
         // moves are played, on the position the last command left.
-        ShiftSearchTables();
+        ShiftThreadTables();
         movesFrom = previous + LastPositionLine.size();
     } else {
         std::size_t movesAt = std::string::npos;

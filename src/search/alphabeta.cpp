@@ -70,9 +70,8 @@ constexpr int ThreatReductionShort = 2;
 constexpr int ThreatReductionLong = 3;
 
 // Whether the node at the horizon earns one more ply.
-bool HorizonExtends(int ply) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool HorizonExtends(SearchThread& st, int ply) {
+    BoardTables& bt = st.Board;
     const PlyPosition& pos = bt.PositionStack[ply];
     if (ply < st.IterationDepth + 1) {
         const LastMoveRecord last = bt.LastMove[ply];
@@ -91,8 +90,8 @@ bool HorizonExtends(int ply) {
 
 // Whether a move made into ply + 1 brings a piece back to a square it left
 // during the reversible part of the line or of the game: a repetition risk.
-bool ReturnsToLeftSquare(int ply, Move move) {
-    BoardTables& bt = *ThreadBoard;
+bool ReturnsToLeftSquare(SearchThread& st, int ply, Move move) {
+    BoardTables& bt = st.Board;
     const PlyPosition& pos = bt.PositionStack[ply];
     const int to = move.To;
     const int piece = pos.Board[move.From];
@@ -109,16 +108,15 @@ bool ReturnsToLeftSquare(int ply, Move move) {
 }
 
 // Root info line for a score that the table decided at ply 0.
-void TableDecidedRoot(int ply, int score) {
-    SearchThread& st = *ThreadSearch;
+void TableDecidedRoot(SearchThread& st, int ply, int score) {
     if (ply != 0) return;
     st.RootMoveReady.store(1);
     SendRootInfoLine(score);
 }
 
 // Whether no move of the ply's list captures.
-bool NoMoveCaptures(int ply) {
-    BoardTables& bt = *ThreadBoard;
+bool NoMoveCaptures(SearchThread& st, int ply) {
+    BoardTables& bt = st.Board;
     const PlyPosition& pos = bt.PositionStack[ply];
     for (int j = 1; j <= pos.MoveCount; ++j)
         if (pos.Board[DestinationOf(bt.MoveList[ply][j].To)] != 0) return false;
@@ -128,8 +126,8 @@ bool NoMoveCaptures(int ply) {
 // Internal iterative deepening: a search two plies shorter orders the list
 // and fills the table entry. Returns true when its score decides the node.
 template <bool Pv>
-bool DeepenFirst(NodeState& n, int& score) {
-    BoardTables& bt = *ThreadBoard;
+bool DeepenFirst(SearchThread& st, NodeState& n, int& score) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     const int shorter = n.limit - IidReduction;
     score = (Pv && n.limit - ply > IidPvDepth) ? PvSearch(ply, shorter, n.alpha, n.beta, true)
@@ -142,9 +140,8 @@ bool DeepenFirst(NodeState& n, int& score) {
 
 // Check extension at the last ply, when checks have recurred in the line (or
 // a lone king was on the board before).
-bool CheckExtends(const NodeState& n) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool CheckExtends(SearchThread& st, const NodeState& n) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     if (!(n.limit == ply + 1 && n.alpha < MateBound && n.beta > -MateBound && n.inCheck && ply > 0 &&
           ply < ExtensionPlyLimit && ply < st.IterationDepth + 1))
@@ -158,9 +155,8 @@ bool CheckExtends(const NodeState& n) {
 // from the table's bounds, the distrust of a quiet table move, the lead
 // pawn's suggestion and the picker's first stage.
 template <bool Pv>
-void SetUpNode(NodeState& n) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+void SetUpNode(SearchThread& st, NodeState& n) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     const PlyPosition& pos = bt.PositionStack[ply];
     n.best = n.lower;
@@ -192,9 +188,8 @@ void SetUpNode(NodeState& n) {
 
 // The lone-king rules. Returns true when they decide the node (score);
 // otherwise a lone king's node has its score capped.
-bool LoneKingDecides(NodeState& n, int& score) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool LoneKingDecides(SearchThread& st, NodeState& n, int& score) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     PlyPosition& pos = bt.PositionStack[ply];
     if (n.inCheck || ply < 1 || pos.MoveCount <= 0 || n.threatChild) return false;
@@ -207,7 +202,7 @@ bool LoneKingDecides(NodeState& n, int& score) {
             pos.MoveCount = 0;
             return true;
         }
-        if (n.beta - n.alpha > 1 && e + LoneKingHopelessMargin < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(ply)) {
+        if (n.beta - n.alpha > 1 && e + LoneKingHopelessMargin < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(st, ply)) {
             CountNodes(st, -1);
             score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
             return true;
@@ -228,12 +223,11 @@ void DropMove(NodeState& n) {
 
 // Lazy legality: the move just made is tested only while the list holds
 // moves not yet proven legal. Returns false (and drops it) when illegal.
-bool KeepLegalMove(NodeState& n, Move move) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool KeepLegalMove(SearchThread& st, NodeState& n, Move move) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     if (st.VerifiedCount[ply] >= bt.PositionStack[ply].MoveCount) return true;
-    if (MadeMoveIsIllegal(ply, move)) {
+    if (MadeMoveIsIllegal(st, ply, move)) {
         DropMove(n);
         return false;
     }
@@ -243,9 +237,8 @@ bool KeepLegalMove(NodeState& n, Move move) {
 
 // The extension of one move: a check, or a winning mating drive against a
 // lone king, at the last ply.
-int MoveExtension(const NodeState& n, bool givesCheck) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+int MoveExtension(SearchThread& st, const NodeState& n, bool givesCheck) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     if (!(ply < ExtensionPlyLimit && n.childLimit == ply + 1 && !bt.BareKing[ply] && (ply == 0 || !n.threatChild)))
         return 0;
@@ -261,10 +254,9 @@ int MoveExtension(const NodeState& n, bool givesCheck) {
 // by the picker, the first one, extended, checks, material swings, lead
 // pawn moves, table bounds that make it interesting, the mate killer, or a
 // repetition risk when losing.
-bool IsSpecialMove(const NodeState& n, Move move, bool mark, int ext, bool givesCheck) {
-    BoardTables& bt = *ThreadBoard;
-    EvalTables& et = *ThreadEval;
-    SearchThread& st = *ThreadSearch;
+bool IsSpecialMove(SearchThread& st, const NodeState& n, Move move, bool mark, int ext, bool givesCheck) {
+    BoardTables& bt = st.Board;
+    EvalTables& et = st.Eval;
     const int ply = n.ply;
     const PlyPosition& pos = bt.PositionStack[ply];
     const PlyPosition& child = bt.PositionStack[ply + 1];
@@ -278,7 +270,7 @@ bool IsSpecialMove(const NodeState& n, Move move, bool mark, int ext, bool gives
         (childLimit - ply > ShallowBoundReduction + 1 &&
          ChildBound(ply + 1, childLimit - ShallowBoundReduction, BoundKind::Lower) >= n.beta) ||
         move == st.MateKiller[ply][n.side];
-    return special || (n.best < 0 && child.HalfmoveClock > RepetitionRiskClock && ReturnsToLeftSquare(ply, move));
+    return special || (n.best < 0 && child.HalfmoveClock > RepetitionRiskClock && ReturnsToLeftSquare(st, ply, move));
 }
 
 // Verdicts of the selectivity step: above best means a full search.
@@ -288,9 +280,8 @@ constexpr int ThreatSearchDue = 31000;  // passed the quiescence probe: the thre
 
 // The selectivity step for a move that is not special: a quiescence probe
 // against a margin, then a threat search in which this side moves again.
-int SelectiveVerdict(NodeState& n, int searchLimit) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+int SelectiveVerdict(SearchThread& st, NodeState& n, int searchLimit) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     const PlyPosition& pos = bt.PositionStack[ply];
     const PlyPosition& child = bt.PositionStack[ply + 1];
@@ -325,9 +316,8 @@ int SelectiveVerdict(NodeState& n, int searchLimit) {
 
 // The full search of a move (AlphaBeta nodes; PvSearch has PvFullSearch).
 // Returns true when the move cut off.
-bool FullSearch(NodeState& n, Move move, int ext) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool FullSearch(SearchThread& st, NodeState& n, Move move, int ext) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     const int s = -AlphaBeta(ply + 1, n.childLimit + ext, -n.beta, -n.alpha, true);
     if (ply == 0) st.RootScores[n.i] = s;
@@ -336,7 +326,7 @@ bool FullSearch(NodeState& n, Move move, int ext) {
     st.PvTable[ply][0] = move;
     if (ply == 0) st.RootMoveReady.store(1);
     if (n.best >= n.beta) {
-        if (FailHighTakesUpper(ply, n.best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0)
+        if (FailHighTakesUpper(st, ply, n.best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0)
             n.best = n.lower = n.upper;
         EndPvRow(ply);
         return true;
@@ -356,9 +346,8 @@ enum class MoveOutcome {
 // One move made into ply + 1 and proven legal: the table skip, the mate in
 // hand, the check test, the extension, the selectivity step and the full search.
 template <bool Pv>
-MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+MoveOutcome SearchMove(SearchThread& st, NodeState& n, Move move, bool mark) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     // The table proves the move cannot beat best.
     if (n.i != 1 && ChildBound(ply + 1, n.childLimit, BoundKind::Upper) <= n.best) return MoveOutcome::Next;
@@ -382,26 +371,25 @@ MoveOutcome SearchMove(NodeState& n, Move move, bool mark) {
         return MoveOutcome::Again;
     }
 
-    const int ext = MoveExtension(n, givesCheck);
+    const int ext = MoveExtension(st, n, givesCheck);
     if constexpr (Pv) {
         if (ChildBound(ply + 1, n.childLimit + ext, BoundKind::Lower) > n.alpha) n.zw = n.beta;
     }
-    const int verdict = IsSpecialMove(n, move, mark, ext, givesCheck) ? SearchInFull : SelectiveVerdict(n, n.childLimit);
+    const int verdict = IsSpecialMove(st, n, move, mark, ext, givesCheck) ? SearchInFull : SelectiveVerdict(st, n, n.childLimit);
     if (verdict <= n.best) return MoveOutcome::Next;
     bool cutoff;
     if constexpr (Pv)
-        cutoff = PvFullSearch(n, move, n.childLimit + ext);
+        cutoff = PvFullSearch(st, n, move, n.childLimit + ext);
     else
-        cutoff = FullSearch(n, move, ext);
+        cutoff = FullSearch(st, n, move, ext);
     return cutoff ? MoveOutcome::Cutoff : MoveOutcome::Next;
 }
 
 // The move loop. Returns false when the search was stopped: the node then
 // returns best at once.
 template <bool Pv>
-bool SearchMoves(NodeState& n) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool SearchMoves(SearchThread& st, NodeState& n) {
+    BoardTables& bt = st.Board;
     const int ply = n.ply;
     const PlyPosition& pos = bt.PositionStack[ply];
     n.zw = n.alpha > -ScoreInfinity ? n.alpha + 1 : n.beta;
@@ -412,9 +400,9 @@ bool SearchMoves(NodeState& n) {
         const Move move = bt.MoveList[ply][n.i];
         SearchMakeMove(ply + 1, n.i);
         if (ply == 0) st.RootScores[n.i] = -NoScore;
-        if (!KeepLegalMove(n, move)) continue;
+        if (!KeepLegalMove(st, n, move)) continue;
 
-        const MoveOutcome outcome = SearchMove<Pv>(n, move, mark);
+        const MoveOutcome outcome = SearchMove<Pv>(st, n, move, mark);
         if (outcome == MoveOutcome::Again) continue;
         if (outcome == MoveOutcome::Cutoff) break;
         // Unwind at once when the search is stopped.
@@ -434,8 +422,9 @@ bool SearchMoves(NodeState& n) {
 
 template <bool Pv>
 int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
-    BoardTables& bt = *ThreadBoard;
+    // The thread's state is read once here and handed to every step.
     SearchThread& st = *ThreadSearch;
+    BoardTables& bt = st.Board;
     assert(PositionIsConsistent(ply));
     PlyPosition& pos = bt.PositionStack[ply];
     NodeState n{};
@@ -458,7 +447,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     bool match = HashMatches(entry, ply);
     if (fresh && beta > -MateBound && alpha < MateBound && limit - ply > IidReduction && !match) {
         int score;
-        if (DeepenFirst<Pv>(n, score)) return score;
+        if (DeepenFirst<Pv>(st, n, score)) return score;
         fresh = false;
         entry = ReadEntry(n.slot);
         match = HashMatches(entry, ply);
@@ -467,13 +456,13 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     // 3. Horizon. A node at or beyond its target ply, or too deep for the
     // stack, extends or hands over to the quiescence search.
     if (ply >= n.limit || ply >= DeepestSearchPly) {
-        if (ply < HorizonPlyLimit && HorizonExtends(ply))
+        if (ply < HorizonPlyLimit && HorizonExtends(st, ply))
             n.limit = ply + 1;
         else
             return Quiesce(ply, n.alpha, n.beta);
     }
     n.inCheck = bt.CheckerSquare[ply] != 0;
-    if (CheckExtends(n)) ++n.limit;
+    if (CheckExtends(st, n)) ++n.limit;
 
     // 4. Count the node.
     CountNodes(st, 1);
@@ -484,13 +473,13 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     n.upper = ScoreInfinity;
     n.picker = NewPicker(ply, StagePreviousBest);
     if (match) {
-        AdoptTableMove(ply, entry);
+        AdoptTableMove(st, ply, entry);
         if (fresh) pos.MoveCount = -1;
         n.picker.PreviousBest = entry.PreviousBest;
         int decided;
         if (entry.StoredDepth >= n.limit - ply &&
-            ApplyTableBounds(entry, ply, n.alpha, n.beta, n.lower, n.upper, decided)) {
-            TableDecidedRoot(ply, decided);
+            ApplyTableBounds(st, entry, n, decided)) {
+            TableDecidedRoot(st, ply, decided);
             return decided;
         }
     }
@@ -499,14 +488,14 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     if (DeadlineCheck()) return n.alpha;
 
     // 7. Node set-up, the moves, the lone-king rules, the table's move first.
-    SetUpNode<Pv>(n);
+    SetUpNode<Pv>(st, n);
     if (fresh || pos.MoveCount == -1) GenerateSearchMoves(ply, true);
     int decided;
-    if (LoneKingDecides(n, decided)) return decided;
+    if (LoneKingDecides(st, n, decided)) return decided;
     if (TableMoveFirst(ply, false)) n.picker.OrderedCount = 1;
 
     // 8. Move loop.
-    if (!SearchMoves<Pv>(n)) return n.best;
+    if (!SearchMoves<Pv>(st, n)) return n.best;
 
     // 9. Mate distance: mate scores move one point toward zero per ply.
     if (n.best != n.lower) {
@@ -522,7 +511,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     // 10. Store.
     if (SearchIsStopped()) return n.best;
     if (n.best >= n.lower)
-        n.best = StoreNode(n, pos.MoveCount, Pv);
+        n.best = StoreNode(st, n, pos.MoveCount, Pv);
     return n.best;
 }
 

@@ -35,53 +35,53 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh);
 // with the full window when it fails high inside it, the root's "currmove"
 // and "info" lines. Updates the node's values; returns true when the move
 // cut off (leave the loop).
-bool PvFullSearch(NodeState& n, Move move, int searchLimit);
+bool PvFullSearch(SearchThread& st, NodeState& n, Move move, int searchLimit);
 
 // Stores a finished AlphaBeta/PvSearch node (its slot, ply, target ply,
 // window, bounds, best score and loop position, with the list's moveCount)
 // in its table slot and updates the ordering tables. Returns the node's
 // score (changed only for a node without moves: -MateScore in check, 0
 // otherwise).
-int StoreNode(const NodeState& n, int moveCount, bool pvNode);
+int StoreNode(SearchThread& st, const NodeState& n, int moveCount, bool pvNode);
 
 // --- Steps shared by the node searches (SearchNode and Quiesce) ---
 
 // The table's best move becomes the move tried first at ply (slot 0 of its
 // row); a changed first move ends the row behind it.
-inline void AdoptTableMove(int ply, const HashEntry& entry) {
-    SearchThread& st = *ThreadSearch;
+inline void AdoptTableMove(SearchThread& st, int ply, const HashEntry& entry) {
     if (!(st.PvTable[ply][0] == entry.BestMove)) {
         st.PvTable[ply][0] = entry.BestMove;
         EndPvRow(ply);
     }
 }
 
-// Applies the bounds of a matching table entry to the node's window. Returns
-// true when they decide the node (its score in decided; a position the
-// entry shows without moves at any depth has its list emptied); otherwise
-// narrows alpha and beta and sets lower and upper to the entry's bounds.
-inline bool ApplyTableBounds(const HashEntry& entry, int ply, int& alpha, int& beta, int& lower, int& upper,
-                             int& decided) {
-    BoardTables& bt = *ThreadBoard;
+// Applies the bounds of a matching table entry to a node's window (n is a
+// NodeState or a QuiesceState: its ply, alpha, beta, lower and upper).
+// Returns true when they decide the node (its score in decided; a position
+// the entry shows without moves at any depth has its list emptied);
+// otherwise narrows alpha and beta and sets lower and upper to the entry's
+// bounds.
+template <typename Node>
+inline bool ApplyTableBounds(SearchThread& st, const HashEntry& entry, Node& n, int& decided) {
     const int lb = entry.LowerBound, ub = entry.UpperBound;
-    if (lb >= beta || lb >= ub) {
-        if (entry.StoredDepth >= AnyDepth && lb >= ub) bt.PositionStack[ply].MoveCount = 0;
+    if (lb >= n.beta || lb >= ub) {
+        if (entry.StoredDepth >= AnyDepth && lb >= ub) st.Board.PositionStack[n.ply].MoveCount = 0;
         decided = lb;
         return true;
     }
-    if (ub <= alpha) {
+    if (ub <= n.alpha) {
         decided = ub;
         return true;
     }
     // The root keeps its full window against a mate bound.
-    if (ub < beta && (ply >= 1 || ub < MateBound)) beta = ub;
-    if (lb > alpha) alpha = lb;
-    if (alpha >= beta) {
-        decided = alpha;
+    if (ub < n.beta && (n.ply >= 1 || ub < MateBound)) n.beta = ub;
+    if (lb > n.alpha) n.alpha = lb;
+    if (n.alpha >= n.beta) {
+        decided = n.alpha;
         return true;
     }
-    lower = lb;
-    upper = ub;
+    n.lower = lb;
+    n.upper = ub;
     return false;
 }
 
@@ -96,15 +96,14 @@ inline void CapLoneKing(int& upper, int& beta) {
 // Whether a node that failed high with best, above the table's upper bound
 // of the node, returns that bound instead (not for a mate, a repetition
 // draw of the child, or the root).
-inline bool FailHighTakesUpper(int ply, int best, int upper) {
-    BoardTables& bt = *ThreadBoard;
-    return upper < best && best < MateBound && bt.RepStatus[ply + 1] != RepDraw && ply >= 1;
+inline bool FailHighTakesUpper(const SearchThread& st, int ply, int best, int upper) {
+    return upper < best && best < MateBound && st.Board.RepStatus[ply + 1] != RepDraw && ply >= 1;
 }
 
 // Whether the move just made from ply into ply + 1 leaves the mover's king
 // attacked, or castles out of check.
-inline bool MadeMoveIsIllegal(int ply, Move move) {
-    BoardTables& bt = *ThreadBoard;
+inline bool MadeMoveIsIllegal(const SearchThread& st, int ply, Move move) {
+    const BoardTables& bt = st.Board;
     const PlyPosition& pos = bt.PositionStack[ply];
     const int side = pos.SideToMove;
     if (AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[side], 1 - side) != 0) return true;

@@ -66,7 +66,7 @@ int LegalLineLength(const Move* line, int maxLength) {
         if (entry == 0) break;
         const int side = bt.PositionStack[k].SideToMove;
         SearchMakeMove(k + 1, entry);
-        if (MadeMoveIsIllegal(k, m)) break;
+        if (MadeMoveIsIllegal(*ThreadSearch, k, m)) break;
         bt.CheckerSquare[k + 1] = AttackingSquare(k + 1, bt.PositionStack[k + 1].KingSquare[1 - side], side);
         ++length;
     }

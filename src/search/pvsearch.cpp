@@ -15,11 +15,10 @@ int SearchRootAtDepth(int depth) {
     return AlphaBeta(0, depth, -ScoreInfinity, ScoreInfinity, false);
 }
 
-bool PvFullSearch(NodeState& n, Move move, int searchLimit) {
+bool PvFullSearch(SearchThread& st, NodeState& n, Move move, int searchLimit) {
     const int ply = n.ply, i = n.i, childLimit = n.childLimit, beta = n.beta;
     int &alpha = n.alpha, &best = n.best, &zw = n.zw;
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+    BoardTables& bt = st.Board;
     if (ply == 0 && n.limit >= CurrMoveFromDepth) {
         SendCurrMoveLine(move, i);
     }
@@ -54,7 +53,7 @@ bool PvFullSearch(NodeState& n, Move move, int searchLimit) {
         if (SearchIsStopped()) return false;
     }
     if (best >= beta) {
-        if (FailHighTakesUpper(ply, best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = n.lower = n.upper;
+        if (FailHighTakesUpper(st, ply, best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = n.lower = n.upper;
         if (researched) EndPvRow(ply);
         return true;
     }

@@ -46,8 +46,7 @@ struct QuiesceState {
 };
 
 // Writes the node's table entry: depth 0 unless a mate is proven.
-void StoreQuiescence(uint32_t slot, int ply, int depth, int lowerBound, int upperBound) {
-    SearchThread& st = *ThreadSearch;
+void StoreQuiescence(SearchThread& st, uint32_t slot, int ply, int depth, int lowerBound, int upperBound) {
     HashEntry entry = ReadEntry(slot);
     StampEntry(entry, ply);
     entry.StoredDepth = static_cast<int8_t>(depth);
@@ -60,9 +59,9 @@ void StoreQuiescence(uint32_t slot, int ply, int depth, int lowerBound, int uppe
 // Stand pat on the evaluation (not over an entry of an earlier quiescence
 // search, nor when the table's lower bound is a mate). Returns true when it
 // decides the node (score).
-bool StandPat(QuiesceState& q, int& score) {
-    BoardTables& bt = *ThreadBoard;
-    EvalTables& et = *ThreadEval;
+bool StandPat(SearchThread& st, QuiesceState& q, int& score) {
+    BoardTables& bt = st.Board;
+    EvalTables& et = st.Eval;
     const PlyPosition& pos = bt.PositionStack[q.ply];
     if (q.depthZeroEntry || q.lower >= MateBound) return false;
     const int material = q.side == White ? pos.Material : -pos.Material;
@@ -73,7 +72,7 @@ bool StandPat(QuiesceState& q, int& score) {
     }
     const int g = q.standPat = Evaluate(q.ply);
     if (et.DeadDrawFlag) {
-        StoreQuiescence(q.slot, q.ply, AnyDepth, 0, 0);
+        StoreQuiescence(st, q.slot, q.ply, AnyDepth, 0, 0);
         score = 0;
         return true;
     }
@@ -93,9 +92,8 @@ bool StandPat(QuiesceState& q, int& score) {
 
 // The move to try first when the table has none of this side: the parent
 // line's reply, else the mate killer.
-void ChooseFirstMove(const QuiesceState& q) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+void ChooseFirstMove(SearchThread& st, const QuiesceState& q) {
+    BoardTables& bt = st.Board;
     const int ply = q.ply;
     const Move tableMove = st.PvTable[ply][0];
     if (tableMove.From != 0 && ColourOf[bt.PositionStack[ply].Board[tableMove.From]] == q.side) return;
@@ -104,8 +102,8 @@ void ChooseFirstMove(const QuiesceState& q) {
 }
 
 // The lone-king rules. Returns true when they decide the node (score).
-bool QuiesceLoneKing(QuiesceState& q, int& score) {
-    BoardTables& bt = *ThreadBoard;
+bool QuiesceLoneKing(SearchThread& st, QuiesceState& q, int& score) {
+    BoardTables& bt = st.Board;
     const int ply = q.ply;
     score = 0;
     if (bt.BareKing[ply]) {
@@ -123,9 +121,8 @@ bool QuiesceLoneKing(QuiesceState& q, int& score) {
 
 // The move loop over captures and promotions (evasions in check). Returns
 // true when the search was stopped: the node then returns score at once.
-bool QuiesceMoves(QuiesceState& q, int& score) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+bool QuiesceMoves(SearchThread& st, QuiesceState& q, int& score) {
+    BoardTables& bt = st.Board;
     const int ply = q.ply, side = q.side;
     const PlyPosition& pos = bt.PositionStack[ply];
     q.loopUpper = q.upper;
@@ -154,7 +151,7 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
         if (l > q.best && !SearchIsStopped()) {
             st.PvTable[ply][0] = move;
             if (l >= q.beta) {
-                if (FailHighTakesUpper(ply, l, q.loopUpper)) l = q.lower = q.loopUpper;
+                if (FailHighTakesUpper(st, ply, l, q.loopUpper)) l = q.lower = q.loopUpper;
                 EndPvRow(ply);
                 q.best = l;
                 break;
@@ -179,9 +176,8 @@ bool QuiesceMoves(QuiesceState& q, int& score) {
 }
 
 // The node's score (mate scores one point toward zero) and its table entry.
-int FinishQuiescence(QuiesceState& q) {
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+int FinishQuiescence(SearchThread& st, QuiesceState& q) {
+    BoardTables& bt = st.Board;
     const int ply = q.ply, f = q.best, u = q.loopUpper;
     int r = f;
     bool lowered = false;
@@ -206,17 +202,18 @@ int FinishQuiescence(QuiesceState& q) {
         st.MateKiller[ply][q.side] = st.PvTable[ply][0];
     }
     if (r < (lowered ? q.alpha - 1 : q.alpha))
-        StoreQuiescence(q.slot, ply, depth, q.lower, r);
+        StoreQuiescence(st, q.slot, ply, depth, q.lower, r);
     else
-        StoreQuiescence(q.slot, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
+        StoreQuiescence(st, q.slot, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
     return r;
 }
 
 }  // namespace
 
 int Quiesce(int ply, int alpha, int beta) {
-    BoardTables& bt = *ThreadBoard;
+    // The thread's state is read once here and handed to every step.
     SearchThread& st = *ThreadSearch;
+    BoardTables& bt = st.Board;
     assert(PositionIsConsistent(ply));
     PlyPosition& pos = bt.PositionStack[ply];
     QuiesceState q{};
@@ -243,8 +240,8 @@ int Quiesce(int ply, int alpha, int beta) {
     int score;
     if (HashMatches(entry, ply)) {
         pos.MoveCount = -1;
-        AdoptTableMove(ply, entry);
-        if (ApplyTableBounds(entry, ply, q.alpha, q.beta, q.lower, q.upper, score)) return score;
+        AdoptTableMove(st, ply, entry);
+        if (ApplyTableBounds(st, entry, q, score)) return score;
         q.depthZeroEntry = entry.StoredDepth == 0;
         q.deeperEntry = !q.depthZeroEntry;
     } else if ((q.inCheck || (ply >= 1 && bt.CheckerSquare[ply - 1] != 0 && bt.PositionStack[ply - 1].MoveCount == 1)) &&
@@ -255,7 +252,7 @@ int Quiesce(int ply, int alpha, int beta) {
     }
 
     // 3. Stand pat.
-    if (StandPat(q, score)) return score;
+    if (StandPat(st, q, score)) return score;
 
     // 4. Too deep to make moves.
     if (ply >= HorizonPlyLimit) return q.inCheck ? NoScore : q.lower;
@@ -263,12 +260,12 @@ int Quiesce(int ply, int alpha, int beta) {
     // 5. The moves: the table's move first (else the parent line's reply,
     // else the mate killer), captures and promotions (evasions in check).
     q.best = q.lower;
-    ChooseFirstMove(q);
+    ChooseFirstMove(st, q);
     GenerateSearchMoves(ply, false);
-    if (QuiesceLoneKing(q, score)) return score;
+    if (QuiesceLoneKing(st, q, score)) return score;
     TableMoveFirst(ply, true);
 
     // 6. Move loop, result and store.
-    if (QuiesceMoves(q, score)) return score;
-    return FinishQuiescence(q);
+    if (QuiesceMoves(st, q, score)) return score;
+    return FinishQuiescence(st, q);
 }

@@ -5,11 +5,10 @@
 #include "search/ordering_tables.h"
 #include "search/search.h"
 
-int StoreNode(const NodeState& n, int moveCount, bool pvNode) {
+int StoreNode(SearchThread& st, const NodeState& n, int moveCount, bool pvNode) {
     const int ply = n.ply, alpha = n.alpha, beta = n.beta, lower = n.lower, loopPosition = n.i;
     int best = n.best, upper = n.upper;
-    BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
+    BoardTables& bt = st.Board;
     // A root that searches only part of its moves keeps its result out of the table.
     const bool keepOut = ply == 0 && RootTableOff.load(std::memory_order_relaxed);
     HashEntry entry = ReadEntry(n.slot);

@@ -59,7 +59,7 @@ void SendRootInfoLine(int score, int pvMoves) {
 }
 
 void SendMultiPvLine(int rank, int score, const Move* line) {
-    const std::string pv = LineText(line, 81);
+    const std::string pv = LineText(line, LastLineSlot + 1);
     if (rank == 1 && !pv.empty()) ReportedMove = line[0];
     SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(score) + NodesAndTime() + pv);
 }

@@ -15,6 +15,14 @@ namespace {
 
 constexpr double Never = std::numeric_limits<double>::infinity();
 
+// A clock without "movestogo" is shared out as if MovesToShare moves were
+// left (with it, over 2 x (movestogo + 1) when that is fewer).
+constexpr int64_t MovesToShare = 40;
+// The hard limit keeps at least MinimumSafetyMs (or the move overhead when
+// larger) and a SafetyShare-th of the remaining time in reserve.
+constexpr double MinimumSafetyMs = 30;
+constexpr double SafetyShare = 20;
+
 // The limits of the last "go ponder" line, for its "ponderhit".
 GoLimits PonderedGo;
 Side PonderedSide = White;
@@ -22,15 +30,12 @@ Side PonderedSide = White;
 // Budget and hard limit in milliseconds for the clock of one side.
 void ClockBudget(const GoLimits& go, Side side, double& budgetMs, double& hardMs) {
     const int32_t remaining = go.Time[side];
-    int64_t divider = 40;
-    if (go.HasMovesToGo) {
-        divider = 2 * (static_cast<int64_t>(go.MovesToGo) + 1);
-        if (divider > 40) divider = 40;
-    }
+    int64_t divider = MovesToShare;
+    if (go.HasMovesToGo) divider = std::min(2 * (static_cast<int64_t>(go.MovesToGo) + 1), MovesToShare);
     // Every move costs time outside the search (pipes, the GUI, a busy
     // machine): a reserve for that overhead of each move still to play is
     // taken off the clock before it is shared out.
-    const int64_t movesLeft = go.HasMovesToGo ? std::clamp<int64_t>(go.MovesToGo, 1, 40) : 40;
+    const int64_t movesLeft = go.HasMovesToGo ? std::clamp<int64_t>(go.MovesToGo, 1, MovesToShare) : MovesToShare;
     const double overhead = std::max(0, MoveOverheadMs);
     const double usable = std::max(0.0, remaining - overhead * static_cast<double>(movesLeft));
     budgetMs = usable / static_cast<double>(divider);
@@ -41,7 +46,7 @@ void ClockBudget(const GoLimits& go, Side side, double& budgetMs, double& hardMs
     // Never plan past the clock: keep a margin for the moves' transfer (at
     // least the move overhead) and for the iteration that is running when
     // the deadline passes.
-    hardMs = std::max(0.0, remaining - std::max(30.0, overhead) - remaining / 20.0);
+    hardMs = std::max(0.0, remaining - std::max(MinimumSafetyMs, overhead) - remaining / SafetyShare);
     budgetMs = std::min(budgetMs, hardMs);
 }
 

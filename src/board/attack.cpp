@@ -10,6 +10,14 @@ namespace {
 // or a knight on it reaches, together; the squares from which a pawn of each
 // side attacks it (as the ordered test below looks for them); and the
 // squares along its diagonals and along its rank and file.
+// A white pawn can attack only squares above PawnReachLow (rank 3 up), a
+// black one only squares below PawnReachHigh (rank 6 down).
+constexpr int PawnReachLow = 2 * RankStep;
+constexpr int PawnReachHigh = LastSquare - 2 * RankStep + 1;
+// The diagonal steps between a pawn and the square it attacks.
+constexpr int NorthEastStep = RaySteps[NorthEast], NorthWestStep = RaySteps[NorthWest];
+constexpr int SouthEastStep = RaySteps[SouthEast], SouthWestStep = RaySteps[SouthWest];
+
 struct AttackMasks {
     uint64_t contact[SquareSlots];
     uint64_t pawnFrom[2][SquareSlots];
@@ -21,15 +29,17 @@ constexpr AttackMasks Masks = [] {
     AttackMasks t{};
     // Square 0 (a missing king) has no file and no rays, so the ordered test
     // only looks for black pawns on squares 9 and 7 there.
-    for (int s = 0; s <= 64; ++s) {
-        for (int i = 0; i < 8 && s != 0; ++i) {
+    for (int s = 0; s <= LastSquare; ++s) {
+        for (int i = 0; i < TargetSlots && s != 0; ++i) {
             if (KingTargets[s][i] != 0) t.contact[s] |= SquareBit(KingTargets[s][i]);
             if (KnightTargets[s][i] != 0) t.contact[s] |= SquareBit(KnightTargets[s][i]);
         }
-        if (FileOf[s] != 8 && s > 16) t.pawnFrom[White][s] |= SquareBit(s - 7);
-        if (FileOf[s] != 1 && s > 16) t.pawnFrom[White][s] |= SquareBit(s - 9);
-        if (FileOf[s] != 8 && s < 49) t.pawnFrom[Black][s] |= SquareBit(s + 9);
-        if (FileOf[s] != 1 && s < 49) t.pawnFrom[Black][s] |= SquareBit(s + 7);
+        // White pawns attack from rank 2 up, black pawns from rank 7 down.
+        const bool whiteCanReach = s > PawnReachLow, blackCanReach = s < PawnReachHigh;
+        if (FileOf[s] != LastFile && whiteCanReach) t.pawnFrom[White][s] |= SquareBit(s + RaySteps[SouthEast]);
+        if (FileOf[s] != FirstFile && whiteCanReach) t.pawnFrom[White][s] |= SquareBit(s + RaySteps[SouthWest]);
+        if (FileOf[s] != LastFile && blackCanReach) t.pawnFrom[Black][s] |= SquareBit(s + RaySteps[NorthEast]);
+        if (FileOf[s] != FirstFile && blackCanReach) t.pawnFrom[Black][s] |= SquareBit(s + RaySteps[NorthWest]);
         for (int d = NorthEast; d <= SouthWest; ++d) t.diagonals[s] |= RayMask[s][d];
         for (int d = North; d <= West; ++d) t.lines[s] |= RayMask[s][d];
     }
@@ -42,7 +52,7 @@ constexpr AttackMasks Masks = [] {
 inline int FirstOccupied(uint64_t occupied, uint64_t ray, bool upward) {
     const uint64_t blockers = occupied & ray;
     if (blockers == 0) return 0;
-    return upward ? std::countr_zero(blockers) + 1 : 64 - std::countl_zero(blockers);
+    return upward ? std::countr_zero(blockers) + 1 : LastSquare - std::countl_zero(blockers);
 }
 
 inline bool Holds(uint64_t set, int sq) { return sq != 0 && ((set >> (sq - 1)) & 1) != 0; }
@@ -66,7 +76,7 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     // only visited when the side's king or a knight of it stands a king or
     // knight step away (either step for either piece: the slots then decide).
     if ((Masks.contact[target] & (pieces[6] | pieces[2])) != 0) {
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < TargetSlots; ++i) {
             const int k = KingTargets[target][i];
             if (board[k] == king) return static_cast<uint8_t>(k);
             const int n = KnightTargets[target][i];
@@ -86,27 +96,27 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     int sq;
 
     // 2. Not on file h: a pawn from the h-side, then the eastward ray.
-    if (file != 8) {
+    if (file != LastFile) {
         if (side == White) {
-            if (target > 16 && Holds(pawns, target - 7)) return static_cast<uint8_t>(target - 7);
+            if (target > PawnReachLow && Holds(pawns, target + SouthEastStep)) return static_cast<uint8_t>(target + SouthEastStep);
         } else {
-            if (target < 49 && Holds(pawns, target + 9)) return static_cast<uint8_t>(target + 9);
+            if (target < PawnReachHigh && Holds(pawns, target + NorthEastStep)) return static_cast<uint8_t>(target + NorthEastStep);
         }
         sq = FirstOccupied(occupied, rays[East], true);
         if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 3. Not on file a: a pawn from the a-side, then the westward ray.
-    if (file != 1) {
+    if (file != FirstFile) {
         if (side == White) {
-            if (target > 16 && Holds(pawns, target - 9)) return static_cast<uint8_t>(target - 9);
+            if (target > PawnReachLow && Holds(pawns, target + SouthWestStep)) return static_cast<uint8_t>(target + SouthWestStep);
         } else {
-            if (target < 49 && Holds(pawns, target + 7)) return static_cast<uint8_t>(target + 7);
+            if (target < PawnReachHigh && Holds(pawns, target + NorthWestStep)) return static_cast<uint8_t>(target + NorthWestStep);
         }
         sq = FirstOccupied(occupied, rays[West], false);
         if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 4. Not on rank 8: north-east, north-west diagonals, then north.
-    if (rank != 8) {
+    if (rank != LastRank) {
         sq = FirstOccupied(occupied, rays[NorthEast], true);
         if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[NorthWest], true);
@@ -115,7 +125,7 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
         if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
     }
     // 5. Not on rank 1: south-east, south-west diagonals, then south.
-    if (rank != 1) {
+    if (rank != FirstRank) {
         sq = FirstOccupied(occupied, rays[SouthEast], false);
         if (Holds(diagonal, sq)) return static_cast<uint8_t>(sq);
         sq = FirstOccupied(occupied, rays[SouthWest], false);

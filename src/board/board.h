@@ -79,6 +79,14 @@ inline constexpr auto ToByteTable = [] {
 inline int DestinationOf(int toByte) { return ToByteTable.destination[static_cast<uint8_t>(toByte)]; }
 inline int PromotedPiece(int toByte) { return ToByteTable.promoted[static_cast<uint8_t>(toByte)]; }
 
+// The board's edges: squares FirstSquare..LastSquare, files and ranks
+// numbered 1..8, and the king's and knight's target slots per square.
+constexpr int FirstSquare = 1;
+constexpr int LastSquare = 64;
+constexpr int FirstFile = 1, LastFile = 8;
+constexpr int FirstRank = 1, LastRank = 8;
+constexpr int TargetSlots = 8;
+
 // Table sizes. Squares are numbered 1..64 and piece codes 1..12, each with
 // slot 0 for "none", so tables indexed by them have one slot more.
 constexpr int SquareSlots = 65;

@@ -6,9 +6,18 @@ CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 # off by default, so that a newer compiler's new warnings stop nobody.
 WERROR ?= OFF
 
-.PHONY: all build run deps test bench pgo sanitize tsan fuzz clean windows windows-test
+.PHONY: all build run deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test
 
+# EXE=path (the convention of distributed testing clients): the default
+# target builds the engine and copies it to that path.
+ifdef EXE
+all:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build -j $(JOBS) --target quill
+	cp build/quill $(EXE)
+else
 all: build
+endif
 
 build:
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -27,9 +36,19 @@ test: deps
 	cmake --build build -j $(JOBS)
 	cd build && ctest $(CTEST_ARGS)
 
-# Evaluations per second (Google Benchmark, release build).
+# The bench signature: the node count of the fixed bench search.
 bench: build
+	./build/quill bench | grep 'Nodes searched'
+
+# Evaluations per second (Google Benchmark, release build).
+eval-bench: build
 	./build/quill_eval_bench
+
+# Formats the sources in place with .clang-format.
+FORMAT_FILES = $(shell find src tests fuzz bench -name '*.cpp' -o -name '*.h') $(wildcard tools/*.cpp)
+format:
+	tools/install-deps.sh --format
+	clang-format -i $(FORMAT_FILES)
 
 # Profile-guided release engine (GCC): build-pgo/quill. An instrumented
 # build searches the bench positions, then the engine is rebuilt with that

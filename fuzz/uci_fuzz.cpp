@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes arrive on the command reader's path as a
 // GUI would send them. Lines are cut the way the reader cuts them and carried
 // out one by one; a "go " runs its search at once on this thread, bounded to a
-// small depth and node count so that one input stays fast. The engine searches
+// small depth and node count so that one input stays fast ("go perft" to 3 plies). The engine searches
 // with two threads (a helper beside this one) unless the input sets "Threads".
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include "search/driver.h"
 #include "search/reset.h"
 #include "search/threads.h"
+#include "uci/perft.h"
 #include "uci/reader.h"
 
 namespace {
@@ -62,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             ReleaseBestMove();
             if (DepthLimit > 4) DepthLimit = 4;
             if (NodeLimit == 0 || NodeLimit > 20000) NodeLimit = 20000;
-            RunSearch(DepthLimit);
+            // "go perft N" counts at most 3 plies deep.
+            const int perftDepth = PendingPerftDepth();
+            if (perftDepth >= 0) RunUciPerft(perftDepth > 3 ? 3 : perftDepth);
+            else RunSearch(DepthLimit);
             SearchFinished();
         }
         if (!goOn) break;

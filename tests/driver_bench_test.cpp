@@ -27,6 +27,22 @@ TEST(DriverBench, CommandPrintsTotalsAndWritesNoLog) {
     EXPECT_EQ(engine.ReadFile("Log.Txt"), "");
 }
 
+TEST(DriverBench, CommandWithThreadsAndHashSearchesWithThatTable) {
+    // One thread with a 16-megabyte table: deterministic, and another count
+    // than with the 1-megabyte table (fewer entries overwritten).
+    EngineProcess engine({"bench", "3", "threads", "1", "hash", "16"});
+    EXPECT_EQ(engine.Wait(60000), 0);
+    engine.Fill(200);
+    EXPECT_NE(engine.AllOutput.find("Positions: 35\nDepth: 3\nThreads: 1\nHash: 16\nTime (ms): "), std::string::npos)
+        << engine.AllOutput;
+    EXPECT_NE(engine.AllOutput.find("\nNodes searched: 252277\nMain thread nodes: 252277\n"), std::string::npos)
+        << engine.AllOutput;
+    // In the process the table is back to 1 megabyte after such a run.
+    EXPECT_EQ(RunBench(3, false, 1, 16).Nodes, 252277u);
+    EXPECT_EQ(EntryCount, 69905u);
+    EXPECT_EQ(RunBench(3).Nodes, 252491u);
+}
+
 TEST(DriverBench, ListModePrintsEachPositionAndTheirNodesAddUp) {
     EngineProcess engine({"bench", "3", "list"});
     EXPECT_EQ(engine.Wait(60000), 0);

@@ -64,7 +64,7 @@ TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
     e.LowerBound = -40;
     e.UpperBound = 25;
     WriteEntry(HashSlot(1), e);
-    EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 40);   // 4 >= 5 - 1
+    EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 40);  // 4 >= 5 - 1
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -25);
     EXPECT_EQ(ChildBound(1, 6, BoundKind::Upper), 32000);  // too shallow
     e.LowerBound = 0;
@@ -167,4 +167,39 @@ TEST(HashTable, AnEntryMixedFromTwoStoresMatchesNeitherPosition) {
     HashTable[slot] = HashWords{0, 0xFFFF'FFFF'0000'0000ull};
     EXPECT_TRUE(IsEmptyMove(ReadEntry(slot).BestMove));
     EXPECT_TRUE(IsEmptyMove(ReadEntry(slot).PreviousBest));
+}
+
+TEST(HashTable, ZeroMemoryReadsAsEmptyAndAClearedEntryIsZero) {
+    // A new table comes from the allocator as zero memory, uncleared: every
+    // entry of zero bits must read as empty, give no child bound and match
+    // no position, and clearing or wiping an entry without data leaves zero bits.
+    FreshTables();
+    PrepareRoot();
+    MakeMove(1, FindMove(0, Sq("e2"), Sq("e4")));
+    const uint32_t slot = HashSlot(1);
+    HashTable[slot] = HashWords{0, 0};
+    const HashEntry e = ReadEntry(slot);
+    EXPECT_EQ(e.CheckKey, 0u);
+    EXPECT_EQ(e.CheckCode, -32768);
+    EXPECT_EQ(e.StoredDepth, -128);
+    EXPECT_TRUE(IsEmptyMove(e.BestMove));
+    EXPECT_FALSE(HashMatches(e, 1));
+    EXPECT_EQ(ChildBound(1, -100, BoundKind::Upper), 32000);
+    ClearHashTable();
+    EXPECT_EQ(HashTable[slot].Check, 0u);
+    EXPECT_EQ(HashTable[slot].Data, 0u);
+    // A stored entry, wiped as "ucinewgame" does, is zero bits again.
+    HashEntry stored = e;
+    StampEntry(stored, 1);
+    stored.StoredDepth = 3;
+    stored.LowerBound = 12;
+    WriteEntry(slot, stored);
+    EXPECT_TRUE(HashMatches(ReadEntry(slot), 1));
+    WipeHashTable();
+    EXPECT_EQ(HashTable[slot].Check, 0u);
+    EXPECT_EQ(HashTable[slot].Data, 0u);
+    // A resized table is empty without having been cleared.
+    ResizeHashTable(3);
+    for (uint32_t i = 0; i < EntryCount; i += 4099) EXPECT_EQ(ReadEntry(i).StoredDepth, -128);
+    ResizeHashTable(1);
 }

@@ -3,6 +3,7 @@
 // the figures before "bestmove", the end of input and roots without moves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 #include <set>
@@ -363,6 +364,60 @@ TEST(ProtocolGo, RootsWithoutLegalMovesShowMateZeroOrDrawAndNoPv) {
     lines = engine.ReadUntil("bestmove", 10000);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "bestmove 0000");
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(), 0);
+}
+
+TEST(ProtocolGo, GoPerftCountsLikeTheCommandLineAnswersIsreadyAndStops) {
+    // The same lines as "quill perft 3 FEN", for the position set with
+    // "position" (after a search, which reorders the root list), without "bestmove".
+    const std::string kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+    EngineProcess command({"perft", "3", kiwipete});
+    ASSERT_EQ(command.Wait(60000), 0);
+    command.Fill(200);
+    ASSERT_NE(command.AllOutput.find("\nNodes searched: 97862\n"), std::string::npos) << command.AllOutput;
+    EngineProcess engine;
+    engine.Send("position fen " + kiwipete);
+    engine.Send("go depth 3");
+    ASSERT_FALSE(engine.ReadUntil("bestmove").empty());
+    engine.Send("go perft 3");
+    std::string counted;
+    for (const std::string& line : engine.ReadUntil("Nodes searched")) counted += line + "\n";
+    EXPECT_EQ(counted, command.AllOutput);
+    engine.Send("position startpos");
+    engine.Send("go perft 4");
+    const auto start = engine.ReadUntil("Nodes searched");
+    ASSERT_EQ(start.size(), 22u);
+    EXPECT_EQ(start[0], "b1a3: 8885");
+    EXPECT_EQ(start[21], "Nodes searched: 197281");
+
+    // A count of billions: "isready" is answered while it runs, and "stop"
+    // ends it with the root moves counted so far, an info string and their total.
+    engine.Send("go perft 7");
+    engine.Send("isready");
+    const auto ready = engine.ReadUntil("readyok", 5000);
+    ASSERT_FALSE(ready.empty());
+    engine.Send("stop");
+    auto stopped = Joined(ready, engine.ReadUntil("Nodes searched", 10000));
+    stopped.erase(std::remove(stopped.begin(), stopped.end(), "readyok"), stopped.end());
+    ASSERT_GE(stopped.size(), 3u);
+    const std::size_t moves = stopped.size() - 3;
+    EXPECT_LT(moves, 20u);
+    uint64_t sum = 0;
+    for (std::size_t k = 0; k < moves; ++k) sum += std::stoull(stopped[k].substr(stopped[k].find(": ") + 2));
+    EXPECT_EQ(stopped[moves], "info string perft stopped after " + std::to_string(moves) +
+                                  " root moves: the lines above and the total count only those");
+    EXPECT_EQ(stopped[moves + 1], "");
+    EXPECT_EQ(stopped[moves + 2], "Nodes searched: " + std::to_string(sum));
+    // The engine searches on as before, and no count ever sent "bestmove".
+    engine.Send("go depth 3");
+    const auto search = engine.ReadUntil("bestmove");
+    ASSERT_FALSE(search.empty());
+    int answers = 0;
+    for (std::size_t at = engine.AllOutput.find("bestmove"); at != std::string::npos;
+         at = engine.AllOutput.find("bestmove", at + 1))
+        ++answers;
+    EXPECT_EQ(answers, 2);  // the two "go depth 3"
     engine.Send("quit");
     EXPECT_EQ(engine.Wait(), 0);
 }

@@ -3,6 +3,7 @@
 #   tools/install-deps.sh            the compiler, CMake and GoogleTest
 #   tools/install-deps.sh --windows  also MinGW-w64 (posix threads) and Wine
 #   tools/install-deps.sh --fuzz     also clang and its libFuzzer runtime
+#   tools/install-deps.sh --format   also clang-format (make format)
 # On Debian as root it installs with apt-get; otherwise it names the one
 # command to run and fails when something is missing.
 set -euo pipefail
@@ -25,8 +26,11 @@ for group in "$@"; do
       command -v clang++ >/dev/null || extra+=(clang)
       ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || extra+=(libclang-rt-dev)
       ;;
+    --format)
+      command -v clang-format >/dev/null || extra+=(clang-format)
+      ;;
     *)
-      echo "usage: $0 [--windows] [--fuzz]" >&2
+      echo "usage: $0 [--windows] [--fuzz] [--format]" >&2
       exit 2
       ;;
   esac

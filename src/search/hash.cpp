@@ -3,8 +3,8 @@
 #include "search/hash.h"
 
 #include <algorithm>
-#include <bit>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -35,6 +35,8 @@ void UseTable(HashWords* table, uint32_t count) {
 }
 
 // Allocates a zeroed array of count entries; nullptr when memory is short.
+// A large block comes straight from the operating system as zero pages, so
+// a new table of any size is ready at once: zero words read as empty.
 HashWords* AllocateEntries(uint32_t count) { return static_cast<HashWords*>(std::calloc(count, sizeof(HashWords))); }
 
 inline uint32_t RemainderByEntryCount(uint32_t x) {
@@ -47,6 +49,17 @@ inline uint32_t RemainderByEntryCount(uint32_t x) {
 // bit and scatters the bits above it, and the rotation brings the high half
 // (where a change of the top bits alone ends up) down onto the key.
 inline uint64_t MixData(uint64_t x) { return std::rotl(x * 0x9E3779B97F4A7C15ull, 32); }
+
+// The check word of an empty entry (check key 0, check code -32768, stored
+// depth -128). The word in memory is the check XOR this marker XOR the mix of
+// the data word, so that zero memory (data 0, whose mix is 0) reads as empty
+// and a cleared entry with data 0 is all zero bits.
+constexpr uint64_t EmptyCheck =
+    uint64_t{static_cast<uint16_t>(int16_t{-32768})} << 32 | uint64_t{static_cast<uint8_t>(int8_t{-128})} << 48;
+
+// The check word as stored for a check and a data word, and back.
+inline uint64_t SealCheck(uint64_t check, uint64_t data) { return check ^ EmptyCheck ^ MixData(data); }
+inline uint64_t OpenCheck(uint64_t stored, uint64_t data) { return stored ^ EmptyCheck ^ MixData(data); }
 
 inline uint64_t LoadWord(uint64_t& word) { return std::atomic_ref<uint64_t>(word).load(std::memory_order_relaxed); }
 inline void StoreWord(uint64_t& word, uint64_t value) {
@@ -73,12 +86,41 @@ inline Move MoveOfBits(uint64_t bits) {
     return Move{0, 0};
 }
 
-// Entries [first, last) marked empty: check key 0, check code -32768 and
-// stored depth -128 over the entry's own data word (bounds and moves stay).
+// Entries [first, last) marked empty over their own data words (bounds and
+// moves stay). A word that already holds its value is not written: the pages
+// of a table never stored to stay the operating system's shared zero pages.
 void ClearRange(uint32_t first, uint32_t last) {
-    constexpr uint64_t empty = uint64_t{static_cast<uint16_t>(int16_t{-32768})} << 32 |
-                               uint64_t{static_cast<uint8_t>(int8_t{-128})} << 48;
-    for (uint32_t i = first; i < last; ++i) StoreWord(HashTable[i].Check, empty ^ MixData(LoadWord(HashTable[i].Data)));
+    for (uint32_t i = first; i < last; ++i) {
+        const uint64_t empty = SealCheck(EmptyCheck, LoadWord(HashTable[i].Data));
+        if (LoadWord(HashTable[i].Check) != empty) StoreWord(HashTable[i].Check, empty);
+    }
+}
+
+// Entries [first, last) set to zero bits: empty, and without bounds or moves
+// (zero words are not written, as above).
+void WipeRange(uint32_t first, uint32_t last) {
+    for (uint32_t i = first; i < last; ++i) {
+        if (LoadWord(HashTable[i].Data) != 0) StoreWord(HashTable[i].Data, 0);
+        if (LoadWord(HashTable[i].Check) != 0) StoreWord(HashTable[i].Check, 0);
+    }
+}
+
+// Runs a range procedure over the whole table: a small table at once, a
+// large one in as many parts as there are search threads, each by a thread
+// of its own.
+void OverTable(void (*range)(uint32_t, uint32_t)) {
+    constexpr uint32_t partMinimum = 1u << 20;
+    const uint32_t parts = std::min<uint32_t>(static_cast<uint32_t>(ClearThreads), EntryCount / partMinimum + 1);
+    if (parts <= 1) {
+        range(0, EntryCount);
+        return;
+    }
+    std::vector<std::thread> workers;
+    const uint32_t share = EntryCount / parts;
+    for (uint32_t k = 1; k < parts; ++k)
+        workers.emplace_back(range, k * share, k + 1 == parts ? EntryCount : (k + 1) * share);
+    range(0, share);
+    for (std::thread& t : workers) t.join();
 }
 
 }  // namespace
@@ -86,7 +128,7 @@ void ClearRange(uint32_t first, uint32_t last) {
 HashEntry ReadEntry(uint32_t slot) {
     HashWords& w = HashTable[slot];
     const uint64_t data = LoadWord(w.Data);
-    const uint64_t check = LoadWord(w.Check) ^ MixData(data);
+    const uint64_t check = OpenCheck(LoadWord(w.Check), data);
     HashEntry e;
     e.CheckKey = static_cast<uint32_t>(check);
     e.CheckCode = static_cast<int16_t>(check >> 32);
@@ -106,7 +148,7 @@ void WriteEntry(uint32_t slot, const HashEntry& e) {
                            uint64_t{static_cast<uint8_t>(e.StoredDepth)} << 48;
     HashWords& w = HashTable[slot];
     StoreWord(w.Data, data);
-    StoreWord(w.Check, check ^ MixData(data));
+    StoreWord(w.Check, SealCheck(check, data));
 }
 
 uint32_t EntryCountFor(int64_t megabytes) {
@@ -130,28 +172,15 @@ void ResizeHashTable(int64_t megabytes) {
     // Without memory for the new size the old table stays as it is; the log
     // line names the entry count actually in use.
     if (table != nullptr) UseTable(table, count);
+    // A new table is zero memory, which reads as empty: nothing to clear.
     LogLine("Setze Hash auf " + std::to_string(EntryCount));
-    if (table != nullptr) ClearHashTable();
 }
 
 void SetHashClearThreads(int threads) { ClearThreads = std::max(1, threads); }
 
-void ClearHashTable() {
-    // A small table is cleared at once; a large one in as many parts as there
-    // are search threads, each by a thread of its own.
-    constexpr uint32_t partMinimum = 1u << 20;
-    const uint32_t parts = std::min<uint32_t>(static_cast<uint32_t>(ClearThreads), EntryCount / partMinimum + 1);
-    if (parts <= 1) {
-        ClearRange(0, EntryCount);
-        return;
-    }
-    std::vector<std::thread> clearers;
-    const uint32_t share = EntryCount / parts;
-    for (uint32_t k = 1; k < parts; ++k)
-        clearers.emplace_back(ClearRange, k * share, k + 1 == parts ? EntryCount : (k + 1) * share);
-    ClearRange(0, share);
-    for (std::thread& t : clearers) t.join();
-}
+void ClearHashTable() { OverTable(ClearRange); }
+
+void WipeHashTable() { OverTable(WipeRange); }
 
 uint32_t HashSlot(int ply) {
     BoardTables& bt = *ThreadBoard;
@@ -174,7 +203,7 @@ int ChildBound(int ply, int limit, BoundKind which) {
     const PlyPosition& p = ThreadBoard->PositionStack[ply];
     HashWords& w = HashTable[RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove])];
     const uint64_t data = LoadWord(w.Data);
-    const uint64_t check = LoadWord(w.Check) ^ MixData(data);
+    const uint64_t check = OpenCheck(LoadWord(w.Check), data);
     const uint64_t key = uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32;
     int value = which == BoundKind::Upper ? NoScore : -NoScore;
     if ((check & 0xFFFF'FFFF'FFFFull) == key && static_cast<int8_t>(check >> 48) >= limit - ply)

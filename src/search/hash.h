@@ -15,17 +15,19 @@
 
 // One entry as the searches read and write it (15 bytes of information).
 struct HashEntry {
-    uint32_t CheckKey;     // the position's KeyHi
-    int16_t CheckCode;     // the position's StateCode
+    uint32_t CheckKey;  // the position's KeyHi
+    int16_t CheckCode;  // the position's StateCode
     int16_t LowerBound;
     int16_t UpperBound;
-    int8_t StoredDepth;    // remaining depth; AnyDepth (limits.h) = holds at any depth; -128 = empty
+    int8_t StoredDepth;  // remaining depth; AnyDepth (limits.h) = holds at any depth; -128 = empty
     Move PreviousBest;
     Move BestMove;
 };
 
 // One entry in memory: CheckKey, CheckCode and StoredDepth in the check word
-// (XORed with a mix of the data word), the bounds and both moves in the data word.
+// (XORed with a mix of the data word and with the empty entry's check, so
+// that an entry of zero bits reads as empty), the bounds and both moves in
+// the data word.
 struct HashWords {
     uint64_t Check;
     uint64_t Data;
@@ -44,12 +46,16 @@ void WriteEntry(uint32_t slot, const HashEntry& e);
 uint32_t EntryCountFor(int64_t megabytes);
 // Creates the start-up table of 1 megabyte (69905 entries), cleared, without a log line.
 void InitHashTable();
-// Reallocates the table for N megabytes, logs "Setze Hash auf <count>" and
-// clears it. A table that cannot be allocated leaves the previous one.
+// Reallocates the table for N megabytes and logs "Setze Hash auf <count>".
+// The new table is zero memory from the allocator, which reads as empty, so
+// it needs no clearing. A table that cannot be allocated leaves the previous one.
 void ResizeHashTable(int64_t megabytes);
 // Marks every entry empty (its bounds and moves stay), in parallel with the
 // number of threads set by SetHashClearThreads for a large table.
 void ClearHashTable();
+// Sets every entry to zero bits (empty, without bounds or moves), with as
+// many threads as ClearHashTable.
+void WipeHashTable();
 // How many threads clear the table (the "Threads" option; 1 at start).
 void SetHashClearThreads(int threads);
 // Slot of the position at ply: (KeyLo xor SideKey[side]) mod EntryCount.

@@ -2,8 +2,6 @@
 // freshly started engine.
 #include "search/reset.h"
 
-#include <cstring>
-
 #include "board/board.h"
 #include "eval/evaluate.h"
 #include "search/control.h"
@@ -23,8 +21,7 @@ void ClearLearnedState() {
     ClearEvalCaches();
     // Wipe the table completely: clearing it keeps the old entries' moves,
     // which would carry one run's ordering into the next.
-    std::memset(static_cast<void*>(HashTable), 0, sizeof(HashWords) * EntryCount);
-    ClearHashTable();
+    WipeHashTable();
     ResetSearchTables(MainSearchThread);
     ResetHelperTables();
 }

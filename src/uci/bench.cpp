@@ -16,6 +16,7 @@
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/driver.h"
+#include "search/hash.h"
 #include "search/info.h"
 #include "search/reset.h"
 #include "search/search.h"
@@ -82,12 +83,14 @@ void StartBenchSearch() {
 
 }  // namespace
 
-BenchResult RunBench(int depth, bool listPositions, int threads) {
+BenchResult RunBench(int depth, bool listPositions, int threads, int hashMegabytes) {
     SearchThread& st = *ThreadSearch;
     const bool silenced = OutputSilenced;
     OutputSilenced = true;
     SetSearchThreads(threads);
     ResetEngineState();
+    // A table of another size starts empty too (a new table reads as empty).
+    if (hashMegabytes != 1) ResizeHashTable(hashMegabytes);
     BenchResult result{0, 0, 0, 0};
     const double start = CurrentTime();
     for (int n = 0; n < BenchPositionCount; ++n) {
@@ -100,8 +103,8 @@ BenchResult RunBench(int depth, bool listPositions, int threads) {
         if (listPositions) {
             // One line per position: its node count, the move chosen and the
             // line behind it, for comparing two builds position by position.
-            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(nodes) +
-                                     " move" + MoveText(st.PvTable[0][0]) + PvText(LastLineSlot) + "\n";
+            const std::string line = "Position " + std::to_string(n + 1) + " nodes " + std::to_string(nodes) + " move" +
+                                     MoveText(st.PvTable[0][0]) + PvText(LastLineSlot) + "\n";
             std::fputs(line.c_str(), stdout);
         }
         ++result.Positions;
@@ -109,6 +112,7 @@ BenchResult RunBench(int depth, bool listPositions, int threads) {
     result.Milliseconds = (CurrentTime() - start) * MillisecondsPerDay;
     SearchState.store(SearchStopped);
     SetSearchThreads(1);
+    if (hashMegabytes != 1) ResizeHashTable(1);
     OutputSilenced = silenced;
     return result;
 }
@@ -120,16 +124,21 @@ int BenchCommand(int argc, char** argv) {
         if (asked >= 1 && asked <= MaxSearchDepth) depth = asked;
     }
     const bool listPositions = argc > 3 && std::strcmp(argv[3], "list") == 0;
-    // "threads N": the same positions searched by N threads (1..MaxSearchThreads).
+    // "threads N": the same positions searched by N threads (1..MaxSearchThreads),
+    // then "hash MB": with a table of MB megabytes (1..4096) instead of 1.
     int threads = 0;
     if (argc > 4 && std::strcmp(argv[3], "threads") == 0) threads = std::clamp(std::atoi(argv[4]), 1, MaxSearchThreads);
-    const BenchResult result = RunBench(depth, listPositions, threads > 0 ? threads : 1);
+    int hash = 0;
+    if (threads > 0 && argc > 6 && std::strcmp(argv[5], "hash") == 0) hash = std::clamp(std::atoi(argv[6]), 1, 4096);
+    const BenchResult result = RunBench(depth, listPositions, threads > 0 ? threads : 1, hash > 0 ? hash : 1);
     const double ms = result.Milliseconds > 0 ? result.Milliseconds : 1;
     std::printf("Positions: %d\nDepth: %d\n", result.Positions, depth);
     if (threads > 0) std::printf("Threads: %d\n", threads);
+    if (hash > 0) std::printf("Hash: %d\n", hash);
     std::printf("Time (ms): %.0f\n", ms);
     std::printf("Nodes searched: %llu\n", static_cast<unsigned long long>(result.Nodes));
     if (threads > 0) std::printf("Main thread nodes: %llu\n", static_cast<unsigned long long>(result.MainNodes));
-    std::printf("Nodes/second: %llu\n", static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms));
+    std::printf("Nodes/second: %llu\n",
+                static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms));
     return 0;
 }

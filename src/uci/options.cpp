@@ -19,6 +19,57 @@ constexpr int MaxMultiPv = 64;
 int HashMegabytes = 1;
 bool PonderAllowed = false;
 
+// The kinds of option the "uci" listing names.
+enum class OptionKind { Spin, Check, Button, String };
+
+// One option: its name as listed, its kind, its default and (spin) range,
+// its current value for the messages, and what setting it does. A spin's
+// value is within Min..Max, a check's 0 or 1; a string's is its text as
+// received (case kept) and a button has none.
+struct OptionRow {
+    const char* Name;
+    OptionKind Kind;
+    int Default;              // spin: the default value; check: 1 = true
+    int Min;                  // spin only
+    int Max;                  // spin only
+    const char* DefaultText;  // string only ("" is listed as <empty>)
+    int (*Current)();         // spin and check: the value now, for "keeping ..."
+    void (*Apply)(int value, const std::string& text);
+};
+
+// Every option, in the order of the "uci" listing. The listing and the
+// value check both read their range and default from here.
+constexpr OptionRow Options[] = {
+    {"Hash", OptionKind::Spin, 1, 1, 4096, "", [] { return HashMegabytes; },
+     [](int mb, const std::string&) {
+         HashMegabytes = mb;
+         ResizeHashTable(mb);
+     }},
+    {"Clear Hash", OptionKind::Button, 0, 0, 0, "", nullptr, [](int, const std::string&) { ClearHashTable(); }},
+    {"Threads", OptionKind::Spin, 1, 1, MaxSearchThreads, "", [] { return SearchThreadCount(); },
+     [](int threads, const std::string&) { SetSearchThreads(threads); }},
+    {"Ponder", OptionKind::Check, 0, 0, 1, "", [] { return int{PonderAllowed}; },
+     [](int on, const std::string&) { PonderAllowed = on != 0; }},
+    {"MultiPV", OptionKind::Spin, 1, 1, MaxMultiPv, "", [] { return int{MultiPvLines}; },
+     [](int lines, const std::string&) { MultiPvLines = lines; }},
+    {"Move Overhead", OptionKind::Spin, 50, 0, 5000, "", [] { return int{MoveOverheadMs}; },
+     [](int ms, const std::string&) { MoveOverheadMs = ms; }},
+};
+
+// The option's line in the "uci" listing.
+std::string ListingLine(const OptionRow& o) {
+    std::string line = std::string("option name ") + o.Name;
+    switch (o.Kind) {
+        case OptionKind::Spin:
+            return line + " type spin default " + std::to_string(o.Default) + " min " + std::to_string(o.Min) +
+                   " max " + std::to_string(o.Max);
+        case OptionKind::Check: return line + " type check default " + (o.Default != 0 ? "true" : "false");
+        case OptionKind::Button: return line + " type button";
+        case OptionKind::String: return line + " type string default " + (*o.DefaultText ? o.DefaultText : "<empty>");
+    }
+    return line;
+}
+
 // A decimal integer with an optional sign, saturated far beyond any range
 // an option has; false when the text is not one.
 bool ReadInteger(const std::string& text, int64_t& value) {
@@ -33,29 +84,45 @@ bool ReadInteger(const std::string& text, int64_t& value) {
     return true;
 }
 
-// A spin value: a number within min..max is taken; a number outside is
-// clamped, and one that is no number leaves the option as it is, each with
-// an "info string" that says so. False when no number was read.
-bool SpinValue(const std::string& name, const std::string& text, int min, int max, int& option) {
+// A spin value: a number within the option's range is taken; a number
+// outside is clamped, and one that is no number leaves the option as it is,
+// each with an "info string" that says so. False when no number was read.
+bool SpinValue(const OptionRow& o, const std::string& text, int& value) {
+    const std::string name = o.Name;
     int64_t v = 0;
     if (!ReadInteger(text, v)) {
         SendInfoString("option " + name + ": value '" + text + "' is not a number; keeping " +
-                       std::to_string(option));
+                       std::to_string(o.Current()));
         return false;
     }
-    option = static_cast<int>(std::clamp<int64_t>(v, min, max));
-    if (v < min || v > max)
-        SendInfoString("option " + name + ": value " + text + " is out of range " + std::to_string(min) + ".." +
-                       std::to_string(max) + "; using " + std::to_string(option));
+    value = static_cast<int>(std::clamp<int64_t>(v, o.Min, o.Max));
+    if (v < o.Min || v > o.Max)
+        SendInfoString("option " + name + ": value " + text + " is out of range " + std::to_string(o.Min) + ".." +
+                       std::to_string(o.Max) + "; using " + std::to_string(value));
     return true;
 }
 
-bool CheckValue(const std::string& name, const std::string& text, bool current) {
-    if (text == "true") return true;
-    if (text == "false") return false;
-    SendInfoString("option " + name + ": value '" + text + "' is not true or false; keeping " +
-                   (current ? "true" : "false"));
-    return current;
+// A check value: "true" or "false"; anything else leaves the option as it
+// is, with an "info string". False when no value was read.
+bool CheckValue(const OptionRow& o, const std::string& text, int& value) {
+    if (text == "true" || text == "false") {
+        value = text == "true" ? 1 : 0;
+        return true;
+    }
+    SendInfoString("option " + std::string(o.Name) + ": value '" + text + "' is not true or false; keeping " +
+                   (o.Current() != 0 ? "true" : "false"));
+    return false;
+}
+
+// The option of a name in command form (lower case); nullptr when none.
+const OptionRow* FindOption(const std::string& lowerName) {
+    for (const OptionRow& o : Options) {
+        std::string name = o.Name;
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (name == lowerName) return &o;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -63,12 +130,7 @@ bool CheckValue(const std::string& name, const std::string& text, bool current) 
 void SendIdentity() {
     SendLine("id name Quill " QUILL_VERSION);
     SendLine("id author Arno Vilquet");
-    SendLine("option name Hash type spin default 1 min 1 max 4096");
-    SendLine("option name Clear Hash type button");
-    SendLine("option name Threads type spin default 1 min 1 max " + std::to_string(MaxSearchThreads));
-    SendLine("option name Ponder type check default false");
-    SendLine("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv));
-    SendLine("option name Move Overhead type spin default 50 min 0 max 5000");
+    for (const OptionRow& o : Options) SendLine(ListingLine(o));
     SendLine("uciok");
 }
 
@@ -78,25 +140,28 @@ void SetOption(const std::string& lower, const std::string& raw) {
     std::size_t valueAt = lower.find(" value ", nameAt);
     std::size_t nameEnd = valueAt == std::string::npos ? lower.size() : valueAt;
     while (nameEnd > nameAt && lower[nameEnd - 1] == ' ') --nameEnd;
-    const std::string name = lower.substr(nameAt, nameEnd - nameAt);
-    std::string value = valueAt == std::string::npos ? "" : lower.substr(valueAt + 7);
-    while (!value.empty() && value.back() == ' ') value.pop_back();
-
-    if (name == "hash") {
-        // Not a number: the table stays as it is.
-        if (SpinValue("Hash", value, 1, 4096, HashMegabytes)) ResizeHashTable(HashMegabytes);
-    } else if (name == "clear hash") {
-        ClearHashTable();
-    } else if (name == "threads") {
-        int threads = SearchThreadCount();
-        if (SpinValue("Threads", value, 1, MaxSearchThreads, threads)) SetSearchThreads(threads);
-    } else if (name == "ponder") {
-        PonderAllowed = CheckValue("Ponder", value, PonderAllowed);
-    } else if (name == "multipv") {
-        SpinValue("MultiPV", value, 1, MaxMultiPv, MultiPvLines);
-    } else if (name == "move overhead") {
-        SpinValue("Move Overhead", value, 0, 5000, MoveOverheadMs);
-    } else {
+    const OptionRow* option = FindOption(lower.substr(nameAt, nameEnd - nameAt));
+    if (option == nullptr) {
         SendInfoString("unknown option '" + raw.substr(nameAt, nameEnd - nameAt) + "' ignored");
+        return;
+    }
+    // The value in command form, and as received for a string option (a
+    // path keeps its case); both without trailing blanks.
+    std::string value = valueAt == std::string::npos ? "" : lower.substr(valueAt + 7);
+    std::string text = valueAt == std::string::npos ? "" : raw.substr(valueAt + 7);
+    while (!value.empty() && value.back() == ' ') value.pop_back();
+    text.resize(value.size());
+
+    int number = 0;
+    switch (option->Kind) {
+        case OptionKind::Spin:
+            // Not a number: the option (for Hash, the table) stays as it is.
+            if (SpinValue(*option, value, number)) option->Apply(number, text);
+            break;
+        case OptionKind::Check:
+            if (CheckValue(*option, value, number)) option->Apply(number, text);
+            break;
+        case OptionKind::Button: option->Apply(0, text); break;
+        case OptionKind::String: option->Apply(0, text); break;
     }
 }

@@ -11,6 +11,7 @@
 #include "search/driver.h"
 #include "search/reset.h"
 #include "search/threads.h"
+#include "uci/perft.h"
 #include "uci/reader.h"
 
 int RunEngine() {
@@ -28,7 +29,9 @@ int RunEngine() {
         // A "go" always gets its search and its "bestmove", even when "stop"
         // arrived before this thread woke up: the GUI waits for the answer.
         if (SearchPending()) {
-            RunSearch(DepthLimit);
+            const int perftDepth = PendingPerftDepth();
+            if (perftDepth >= 0) RunUciPerft(perftDepth);
+            else RunSearch(DepthLimit);
             SearchFinished();
         }
     }

@@ -27,6 +27,8 @@ bool Pending = false;
 // The pending search has no limit of its own ("go infinite", a bare "go"):
 // only "stop" (or the end of input) ends it.
 bool PendingUntilStop = false;
+// The depth of a pending "go perft", or -1 when the pending request is a search.
+int PendingPerft = -1;
 
 bool Contains(const std::string& text, const char* keyword) { return text.find(keyword) != std::string::npos; }
 
@@ -76,8 +78,8 @@ void Quit() {
 
 // Whether a token is one of the words of a "go" line.
 bool IsGoKeyword(const std::string& token) {
-    static const char* const words[] = {"wtime", "btime",  "winc",  "binc",     "movestogo",  "movetime",
-                                        "nodes", "depth", "mate", "infinite", "ponder", "searchmoves"};
+    static const char* const words[] = {"wtime", "btime", "winc", "binc",     "movestogo", "movetime",
+                                        "nodes", "depth", "mate", "infinite", "ponder",    "searchmoves"};
     for (const char* w : words)
         if (token == w) return true;
     return false;
@@ -85,8 +87,8 @@ bool IsGoKeyword(const std::string& token) {
 
 bool LooksLikeMove(const std::string& token) {
     if (token.size() != 4 && token.size() != 5) return false;
-    const bool squares = token[0] >= 'a' && token[0] <= 'h' && token[1] >= '1' && token[1] <= '8' &&
-                         token[2] >= 'a' && token[2] <= 'h' && token[3] >= '1' && token[3] <= '8';
+    const bool squares = token[0] >= 'a' && token[0] <= 'h' && token[1] >= '1' && token[1] <= '8' && token[2] >= 'a' &&
+                         token[2] <= 'h' && token[3] >= '1' && token[3] <= '8';
     return squares && (token.size() == 4 || std::strchr("nbrq", token[4]) != nullptr);
 }
 
@@ -118,6 +120,23 @@ void StartSearch(const std::string& lower) {
         std::lock_guard<std::mutex> guard(PendingLock);
         Pending = true;
         PendingUntilStop = untilStop;
+        PendingPerft = -1;
+    }
+    SearchState.store(SearchRunning);
+    SetEvent(SearchRequest);
+}
+
+// "go perft N": the main search thread counts instead of searching, so the
+// input thread answers meanwhile and "stop" ends the count. The depth is
+// capped where the position stack ends; no answer is held back (none comes).
+void StartPerft(const std::string& lower) {
+    WaitForSearchEnd();
+    HoldBestMove(false);
+    {
+        std::lock_guard<std::mutex> guard(PendingLock);
+        Pending = true;
+        PendingUntilStop = false;
+        PendingPerft = std::min(ReadNumberAt(After(lower, "perft"), lower), MaxPly - 2);
     }
     SearchState.store(SearchRunning);
     SetEvent(SearchRequest);
@@ -224,6 +243,11 @@ bool SearchPending() {
     return Pending;
 }
 
+int PendingPerftDepth() {
+    std::lock_guard<std::mutex> guard(PendingLock);
+    return Pending ? PendingPerft : -1;
+}
+
 void SearchFinished() {
     {
         std::lock_guard<std::mutex> guard(PendingLock);
@@ -275,7 +299,9 @@ bool ExecuteLine(const std::string& received) {
         known = true;
     }
     if (Contains(lower, "go ") || lower == "go") {
-        StartSearch(lower);
+        const std::vector<std::string> tokens = Tokens(lower);
+        if (std::find(tokens.begin(), tokens.end(), "perft") != tokens.end()) StartPerft(lower);
+        else StartSearch(lower);
         known = true;
     }
     if (!known && lower.rfind("debug", 0) != 0 && lower.rfind("register", 0) != 0)

@@ -26,5 +26,8 @@ GoLimits ReadGoLimits(const std::string& lower);
 void WaitForSearchEnd();
 // True from a "go " line until the main thread has finished that search.
 bool SearchPending();
+// The depth of the pending "go perft" request; -1 when the pending request
+// is a search (or none is pending).
+int PendingPerftDepth();
 // Called by the main thread when it has finished (or dropped) a requested search.
 void SearchFinished();

@@ -37,13 +37,20 @@ TEST(HashTable, ResizeClearAndMatch) {
     const PlyPosition& p = bt.PositionStack[0];
     EXPECT_EQ(HashSlot(0), (p.KeyLo ^ SideKey[p.SideToMove]) % EntryCount);
     HashEntry e = ReadEntry(HashSlot(0));
-    e.CheckKey = p.KeyHi;
-    e.CheckCode = static_cast<int16_t>(p.StateCode);
+    StampEntry(e, 0);
     e.StoredDepth = 5;
     WriteEntry(HashSlot(0), e);
     EXPECT_TRUE(HashMatches(ReadEntry(HashSlot(0)), 0));
     e.CheckCode = static_cast<int16_t>(p.StateCode + 1);
     EXPECT_FALSE(HashMatches(e, 0));
+    // The check word's last byte holds KeyLo's top byte: another one (a
+    // position that shares the slot and KeyHi) does not match either.
+    StampEntry(e, 0);
+    e.CheckByte ^= 0x80;
+    WriteEntry(HashSlot(0), e);
+    EXPECT_EQ(ReadEntry(HashSlot(0)).CheckByte, e.CheckByte);
+    EXPECT_FALSE(HashMatches(ReadEntry(HashSlot(0)), 0));
+    EXPECT_EQ(ChildBound(0, 0, BoundKind::Upper), 32000);
     ClearHashTable();
     EXPECT_FALSE(HashMatches(ReadEntry(HashSlot(0)), 0));
     ResizeHashTable(0);  // clamped to 1 megabyte
@@ -58,8 +65,7 @@ TEST(HashTable, ChildBoundReadsTheChildsEntryFromTheParentsSide) {
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Upper), 32000);
     EXPECT_EQ(ChildBound(1, 5, BoundKind::Lower), -32000);
     HashEntry e = ReadEntry(HashSlot(1));
-    e.CheckKey = bt.PositionStack[1].KeyHi;
-    e.CheckCode = static_cast<int16_t>(bt.PositionStack[1].StateCode);
+    StampEntry(e, 1);
     e.StoredDepth = 4;
     e.LowerBound = -40;
     e.UpperBound = 25;

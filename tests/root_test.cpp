@@ -10,10 +10,8 @@ namespace {
 
 // Stores an entry for the ply-0 position.
 void StoreRoot(int depth, int lower, int upper) {
-    BoardTables& bt = *ThreadBoard;
     HashEntry e = ReadEntry(HashSlot(0));
-    e.CheckKey = bt.PositionStack[0].KeyHi;
-    e.CheckCode = static_cast<int16_t>(bt.PositionStack[0].StateCode);
+    StampEntry(e, 0);
     e.StoredDepth = static_cast<int8_t>(depth);
     e.LowerBound = static_cast<int16_t>(lower);
     e.UpperBound = static_cast<int16_t>(upper);

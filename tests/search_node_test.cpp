@@ -198,8 +198,7 @@ TEST(SearchMateInHand, NonChecksAreRemovedInZeroWindowsAndTheirSuccessorIsTested
         st.HistoryTable[7][24] = 20;  // g1h3 second
         st.HistoryTable[5][12] = 10;  // e1d2 last
         HashEntry e = ReadEntry(HashSlot(1));
-        e.CheckKey = bt.PositionStack[1].KeyHi;
-        e.CheckCode = static_cast<int16_t>(bt.PositionStack[1].StateCode);
+        StampEntry(e, 1);
         e.StoredDepth = 79;
         e.LowerBound = 29999;
         e.UpperBound = 30001;

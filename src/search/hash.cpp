@@ -133,6 +133,7 @@ HashEntry ReadEntry(uint32_t slot) {
     e.CheckKey = static_cast<uint32_t>(check);
     e.CheckCode = static_cast<int16_t>(check >> 32);
     e.StoredDepth = static_cast<int8_t>(check >> 48);
+    e.CheckByte = static_cast<uint8_t>(check >> 56);
     e.LowerBound = static_cast<int16_t>(data);
     e.UpperBound = static_cast<int16_t>(data >> 16);
     e.PreviousBest = MoveOfBits(data >> 32);
@@ -145,7 +146,7 @@ void WriteEntry(uint32_t slot, const HashEntry& e) {
                           uint64_t{static_cast<uint16_t>(e.UpperBound)} << 16 | MoveBits(e.PreviousBest) << 32 |
                           MoveBits(e.BestMove) << 48;
     const uint64_t check = uint64_t{e.CheckKey} | uint64_t{static_cast<uint16_t>(e.CheckCode)} << 32 |
-                           uint64_t{static_cast<uint8_t>(e.StoredDepth)} << 48;
+                           uint64_t{static_cast<uint8_t>(e.StoredDepth)} << 48 | uint64_t{e.CheckByte} << 56;
     HashWords& w = HashTable[slot];
     StoreWord(w.Data, data);
     StoreWord(w.Check, SealCheck(check, data));
@@ -194,7 +195,7 @@ bool HashMatches(const HashEntry& e, int ply) {
     BoardTables& bt = *ThreadBoard;
     if (ply == 0 && RootTableOff.load(std::memory_order_relaxed)) return false;
     const PlyPosition& p = bt.PositionStack[ply];
-    return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode;
+    return e.CheckKey == p.KeyHi && e.CheckCode == p.StateCode && e.CheckByte == CheckByteOf(p);
 }
 
 int ChildBound(int ply, int limit, BoundKind which) {
@@ -204,9 +205,12 @@ int ChildBound(int ply, int limit, BoundKind which) {
     HashWords& w = HashTable[RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove])];
     const uint64_t data = LoadWord(w.Data);
     const uint64_t check = OpenCheck(LoadWord(w.Check), data);
-    const uint64_t key = uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32;
+    const uint64_t key = uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32 |
+                         uint64_t{CheckByteOf(p)} << 56;
     int value = which == BoundKind::Upper ? NoScore : -NoScore;
-    if ((check & 0xFFFF'FFFF'FFFFull) == key && static_cast<int8_t>(check >> 48) >= limit - ply)
+    // Every bit of the check word but the stored depth's byte identifies the position.
+    constexpr uint64_t identity = ~(uint64_t{0xFF} << 48);
+    if ((check & identity) == key && static_cast<int8_t>(check >> 48) >= limit - ply)
         value = which == BoundKind::Upper ? -static_cast<int16_t>(data) : -static_cast<int16_t>(data >> 16);
     if (value != 0 && IsRepetition(ply)) value = 0;
     return value;

@@ -17,6 +17,7 @@
 struct HashEntry {
     uint32_t CheckKey;  // the position's KeyHi
     int16_t CheckCode;  // the position's StateCode
+    uint8_t CheckByte;  // the top byte of the position's KeyLo (CheckByteOf)
     int16_t LowerBound;
     int16_t UpperBound;
     int8_t StoredDepth;  // remaining depth; AnyDepth (limits.h) = holds at any depth; -128 = empty
@@ -24,7 +25,7 @@ struct HashEntry {
     Move BestMove;
 };
 
-// One entry in memory: CheckKey, CheckCode and StoredDepth in the check word
+// One entry in memory: CheckKey, CheckCode, StoredDepth and CheckByte in the check word
 // (XORed with a mix of the data word and with the empty entry's check, so
 // that an entry of zero bits reads as empty), the bounds and both moves in
 // the data word.
@@ -62,12 +63,17 @@ void SetHashClearThreads(int threads);
 uint32_t HashSlot(int ply);
 // Whether an entry belongs to the position at ply.
 bool HashMatches(const HashEntry& e, int ply);
-// Marks an entry as the one of the position at ply (its check key and code).
+// The part of a position's KeyLo that an entry keeps in its check word's
+// last byte: the slot comes from KeyLo modulo the entry count, so this adds
+// eight bits that positions sharing a slot and a KeyHi still differ in.
+inline uint8_t CheckByteOf(const PlyPosition& p) { return static_cast<uint8_t>(p.KeyLo >> 24); }
+// Marks an entry as the one of the position at ply (its check key, code and byte).
 inline void StampEntry(HashEntry& e, int ply) {
     BoardTables& bt = *ThreadBoard;
     const PlyPosition& p = bt.PositionStack[ply];
     e.CheckKey = p.KeyHi;
     e.CheckCode = static_cast<int16_t>(p.StateCode);
+    e.CheckByte = CheckByteOf(p);
 }
 // Stores a node's best move; a changed one moves the old one to PreviousBest.
 inline void SetEntryBestMove(HashEntry& e, Move best) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cerrno>
+#include <cstdio>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -15,6 +16,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -85,6 +87,45 @@ char InputBuffer[4097];
 std::size_t InputFill = 0;
 std::size_t InputPos = 0;
 }  // namespace
+
+void RunWithStdoutMuted(void (*work)()) {
+    std::fflush(stdout);
+#ifdef _WIN32
+    // _dup2 on descriptor 1 closes its handle and may change the process's
+    // standard output handle, which WriteStdout uses: afterwards that handle
+    // is the copy of the original that descriptor 1 holds again.
+    const int saved = _dup(1);
+    const int null = _open("NUL", _O_WRONLY);
+#else
+    const int saved = dup(1);
+    const int null = open("/dev/null", O_WRONLY);
+#endif
+    const bool muted = saved >= 0 && null >= 0;
+    if (muted) {
+#ifdef _WIN32
+        _dup2(null, 1);
+#else
+        dup2(null, 1);
+#endif
+    }
+    work();
+    std::fflush(stdout);
+    if (muted) {
+#ifdef _WIN32
+        _dup2(saved, 1);
+        SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(1)));
+#else
+        dup2(saved, 1);
+#endif
+    }
+#ifdef _WIN32
+    if (saved >= 0) _close(saved);
+    if (null >= 0) _close(null);
+#else
+    if (saved >= 0) close(saved);
+    if (null >= 0) close(null);
+#endif
+}
 
 int ReadStdinByte() {
     if (InputPos == InputFill) {

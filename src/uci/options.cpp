@@ -9,6 +9,7 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
+#include "search/tablebase.h"
 #include "search/threads.h"
 #include "uci/version.h"
 
@@ -58,6 +59,24 @@ bool CheckValue(const std::string& name, const std::string& text, bool current) 
     return current;
 }
 
+// The Syzygy options; false for another name. value is the command form;
+// rawValue is the same text as received: folders keep their case.
+bool SetTablebaseOption(const std::string& name, const std::string& value, const std::string& rawValue) {
+    if (name == "syzygypath") {
+        SetTablebasePath(rawValue);
+    } else if (name == "syzygyprobedepth") {
+        SpinValue("SyzygyProbeDepth", value, 1, 100, TablebaseProbeDepth);
+    } else if (name == "syzygy50moverule") {
+        TablebaseRule50 = CheckValue("Syzygy50MoveRule", value, TablebaseRule50);
+    } else if (name == "syzygyprobelimit") {
+        int pieces = TablebaseProbeLimit();
+        if (SpinValue("SyzygyProbeLimit", value, 0, 7, pieces)) SetTablebaseProbeLimit(pieces);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void SendIdentity() {
@@ -69,6 +88,12 @@ void SendIdentity() {
     SendLine("option name Ponder type check default false");
     SendLine("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv));
     SendLine("option name Move Overhead type spin default 50 min 0 max 5000");
+    if (TablebasesBuiltIn()) {
+        SendLine("option name SyzygyPath type string default <empty>");
+        SendLine("option name SyzygyProbeDepth type spin default 1 min 1 max 100");
+        SendLine("option name Syzygy50MoveRule type check default true");
+        SendLine("option name SyzygyProbeLimit type spin default 7 min 0 max 7");
+    }
     SendLine("uciok");
 }
 
@@ -96,6 +121,7 @@ void SetOption(const std::string& lower, const std::string& raw) {
         SpinValue("MultiPV", value, 1, MaxMultiPv, MultiPvLines);
     } else if (name == "move overhead") {
         SpinValue("Move Overhead", value, 0, 5000, MoveOverheadMs);
+    } else if (TablebasesBuiltIn() && SetTablebaseOption(name, value, valueAt == std::string::npos ? "" : raw.substr(valueAt + 7, value.size()))) {
     } else {
         SendInfoString("unknown option '" + raw.substr(nameAt, nameEnd - nameAt) + "' ignored");
     }

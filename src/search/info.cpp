@@ -80,6 +80,7 @@ void SendBestMove(Move move, Move ponder) {
     std::string line = "bestmove" + MoveText(move);
     if (ponder.From != 0) line += " ponder" + MoveText(ponder);
     SendLine(line);
+    EndTablebaseSearch();
 }
 
 void SendInfoString(const std::string& message) { SendLine("info string " + message); }

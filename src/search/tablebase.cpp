@@ -364,6 +364,11 @@ void ChooseTablebaseRootMove(int score) {
     EndPvRow(0);
 }
 
+void EndTablebaseSearch() {
+    Root.Active = false;
+    Hits.store(0, std::memory_order_relaxed);
+}
+
 std::string TablebaseHitsText() {
     if (TableCount == 0) return "";
     return " tbhits " + std::to_string(Hits.load(std::memory_order_relaxed));

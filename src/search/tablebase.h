@@ -50,5 +50,8 @@ int TablebaseRootScore(int score);
 // After the search: in a won root without a proven mate the move played is
 // the winning move with the shortest distance to zeroing (progress).
 void ChooseTablebaseRootMove(int score);
+// The search has answered: the root's result and the tbhits count are
+// forgotten (a root without moves, which is not probed, shows tbhits 0).
+void EndTablebaseSearch();
 // " tbhits N" while tables are loaded, otherwise empty.
 std::string TablebaseHitsText();

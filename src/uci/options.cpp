@@ -60,10 +60,10 @@ bool CheckValue(const std::string& name, const std::string& text, bool current) 
 }
 
 // The Syzygy options; false for another name. value is the command form;
-// rawValue is the same text as received: folders keep their case.
-bool SetTablebaseOption(const std::string& name, const std::string& value, const std::string& rawValue) {
+// the path is read from the line as received (raw), as folders keep their case.
+bool SetTablebaseOption(const std::string& name, const std::string& value, const std::string& raw, std::size_t valueAt) {
     if (name == "syzygypath") {
-        SetTablebasePath(rawValue);
+        SetTablebasePath(valueAt == std::string::npos ? "" : raw.substr(valueAt + 7, value.size()));
     } else if (name == "syzygyprobedepth") {
         SpinValue("SyzygyProbeDepth", value, 1, 100, TablebaseProbeDepth);
     } else if (name == "syzygy50moverule") {
@@ -121,8 +121,7 @@ void SetOption(const std::string& lower, const std::string& raw) {
         SpinValue("MultiPV", value, 1, MaxMultiPv, MultiPvLines);
     } else if (name == "move overhead") {
         SpinValue("Move Overhead", value, 0, 5000, MoveOverheadMs);
-    } else if (TablebasesBuiltIn() && SetTablebaseOption(name, value, valueAt == std::string::npos ? "" : raw.substr(valueAt + 7, value.size()))) {
-    } else {
+    } else if (!(TablebasesBuiltIn() && SetTablebaseOption(name, value, raw, valueAt))) {
         SendInfoString("unknown option '" + raw.substr(nameAt, nameEnd - nameAt) + "' ignored");
     }
 }

@@ -73,6 +73,9 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     kept = KeptMoves("1R5K/5k2/8/8/8/8/5r2/8 w - - 0 1", score);
     EXPECT_EQ(kept, std::vector<std::string>{"b8b7"});
     EXPECT_EQ(score, 0);
+    // No table for KQ-KR: the root is left as it is.
+    EXPECT_TRUE(KeptMoves("8/8/8/8/8/2k5/7r/KQ6 w - - 0 1", score).empty());
+    EXPECT_EQ(score, 123);
     // A win spoilt by the fifty-move count: 90 half-moves played and 11 to
     // go is 101, a draw under the rule and a win without it.
     kept = KeptMoves("8/8/8/8/8/2k5/8/KQ6 w - - 90 1", score);
@@ -228,6 +231,22 @@ TEST(TablebaseProtocol, OptionsFoldersAndEmptyPath) {
     engine.Send("position fen 8/8/8/4k3/8/8/8/R3K3 w - - 0 1");
     lines = Search(engine, "go depth 3");
     EXPECT_NE(lines[0].find(" score cp 19000 "), std::string::npos) << lines[0];
+
+    // An incomplete table file is reported by the engine and skipped; the
+    // library's own lines about it reach neither output.
+    const fs::path c = fs::path(engine.Directory) / "c";
+    fs::create_directories(c);
+    fs::copy_file(DataFolder + "/KBvK.rtbw", c / "KBvK.rtbw");
+    fs::copy_file(DataFolder + "/KRvK.rtbw", c / "KRvK.rtbw");
+    fs::resize_file(c / "KRvK.rtbw", 100);
+    engine.Send("setoption name SyzygyPath value " + c.string());
+    engine.Send("isready");
+    lines = engine.ReadUntil("readyok");
+    ASSERT_EQ(lines.size(), 3u);
+    // (The folder and the file name are joined with the system's separator.)
+    EXPECT_EQ(lines[0].rfind("info string SyzygyPath: incomplete table file '" + c.string(), 0), 0u) << lines[0];
+    EXPECT_TRUE(lines[0].ends_with("KRvK.rtbw' is not used")) << lines[0];
+    EXPECT_EQ(lines[1], "info string SyzygyPath: 1 WDL and 0 DTZ tables found, up to 3 pieces");
 
     // The path emptied: no probe, no tbhits, the fresh engine's lines again.
     engine.Send("setoption name SyzygyPath value <empty>");

@@ -88,43 +88,49 @@ std::size_t InputFill = 0;
 std::size_t InputPos = 0;
 }  // namespace
 
-void RunWithStdoutMuted(void (*work)()) {
-    std::fflush(stdout);
+namespace {
+
+// Points descriptor fd at the null device; returns a copy of what it was (-1 on failure).
+int MuteDescriptor(int fd) {
 #ifdef _WIN32
-    // _dup2 on descriptor 1 closes its handle and may change the process's
-    // standard output handle, which WriteStdout uses: afterwards that handle
-    // is the copy of the original that descriptor 1 holds again.
-    const int saved = _dup(1);
+    const int saved = _dup(fd);
     const int null = _open("NUL", _O_WRONLY);
-#else
-    const int saved = dup(1);
-    const int null = open("/dev/null", O_WRONLY);
-#endif
-    const bool muted = saved >= 0 && null >= 0;
-    if (muted) {
-#ifdef _WIN32
-        _dup2(null, 1);
-#else
-        dup2(null, 1);
-#endif
-    }
-    work();
-    std::fflush(stdout);
-    if (muted) {
-#ifdef _WIN32
-        _dup2(saved, 1);
-        SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(1)));
-#else
-        dup2(saved, 1);
-#endif
-    }
-#ifdef _WIN32
-    if (saved >= 0) _close(saved);
+    if (saved >= 0 && null >= 0) _dup2(null, fd);
     if (null >= 0) _close(null);
 #else
-    if (saved >= 0) close(saved);
+    const int saved = dup(fd);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) dup2(null, fd);
     if (null >= 0) close(null);
 #endif
+    return saved;
+}
+
+void RestoreDescriptor(int fd, int saved) {
+    if (saved < 0) return;
+#ifdef _WIN32
+    _dup2(saved, fd);
+    _close(saved);
+    // _dup2 closed the descriptor's first handle, which may still be the
+    // process's standard handle: it becomes the copy the descriptor holds now.
+    SetStdHandle(fd == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+#else
+    dup2(saved, fd);
+    close(saved);
+#endif
+}
+
+}  // namespace
+
+void RunWithOutputMuted(void (*work)()) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int out = MuteDescriptor(1), err = MuteDescriptor(2);
+    work();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    RestoreDescriptor(2, err);
+    RestoreDescriptor(1, out);
 }
 
 int ReadStdinByte() {

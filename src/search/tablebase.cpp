@@ -10,7 +10,9 @@
 // - an empty entry in the folder list ("a::b", "a:") makes it read past the
 //   string: the list it gets holds only the folders that can be read;
 // - it prints "info string" lines of its own to standard output while it
-//   looks for tables: they are sent to the null device.
+//   looks for tables, and a spurious "munmap" error on standard error for
+//   every table it lets go: both go to the null device, and an incomplete
+//   table file (which it skips) is reported by the wrapper instead.
 #include "search/tablebase.h"
 
 #include <algorithm>
@@ -128,10 +130,12 @@ std::vector<std::string> ReadableFolders(const std::string& path) {
     return folders;
 }
 
-// Table files of a kind in the folders, by name (the first folder that has a
-// name supplies it, as the library does), and the most pieces among them.
+// Complete table files of a kind in the folders, by name (the first folder
+// that has a name supplies it, as the library does), and the most pieces
+// among them; incomplete ones are reported.
 int CountTables(const std::vector<std::string>& folders, const std::string& suffix, int& largest) {
     std::set<std::string> names;
+    int count = 0;
     for (const std::string& folder : folders) {
         std::error_code error;
         for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
@@ -140,10 +144,19 @@ int CountTables(const std::vector<std::string>& folders, const std::string& suff
             const std::string name = file.stem().string();
             if (name.size() < 3 || name[0] != 'K' || name.find('v') == std::string::npos) continue;
             if (!names.insert(name).second) continue;
+            // A complete table file is 16 bytes more than a multiple of 64;
+            // the library skips another one (and looks no further for it).
+            std::error_code sizeError;
+            const auto size = std::filesystem::file_size(file, sizeError);
+            if (sizeError || size % 64 != 16) {
+                SendInfoString("SyzygyPath: incomplete table file '" + file.string() + "' is not used");
+                continue;
+            }
+            ++count;
             largest = std::max(largest, static_cast<int>(name.size()) - 1);
         }
     }
-    return static_cast<int>(names.size());
+    return count;
 }
 #endif
 
@@ -169,7 +182,7 @@ void SetTablebasePath(const std::string& path) {
     for (const std::string& folder : folders) LibraryPath += (LibraryPath.empty() ? "" : std::string(1, Separator)) + folder;
     {
         std::lock_guard<std::mutex> guard(ProbeLock);
-        RunWithStdoutMuted(InitLibrary);
+        RunWithOutputMuted(InitLibrary);
     }
     if (folders.empty()) return;
     int largestWdl = 0, largestDtz = 0;

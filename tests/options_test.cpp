@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "search/tablebase.h"
 #include "engine_process.h"
 
 TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
@@ -48,8 +49,10 @@ TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
             ++checks;
         }
     }
-    EXPECT_EQ(spins, 4);
-    EXPECT_EQ(checks, 1);
+    // Hash, Threads, MultiPV, Move Overhead and Ponder; with the tablebase
+    // library also SyzygyProbeDepth, SyzygyProbeLimit and Syzygy50MoveRule.
+    EXPECT_EQ(spins, TablebasesBuiltIn() ? 6 : 4);
+    EXPECT_EQ(checks, TablebasesBuiltIn() ? 2 : 1);
     engine.Send("isready");
     std::string answered;
     for (const std::string& line : engine.ReadUntil("readyok")) answered += line + "\n";

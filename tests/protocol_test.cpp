@@ -3,9 +3,23 @@
 #include <gtest/gtest.h>
 
 #include "engine_process.h"
+#include "search/tablebase.h"
 
 namespace {
-const char* UciReply =
+// The Syzygy options, offered when the build probes tables.
+const std::string SyzygyOptions = TablebasesBuiltIn() ? "option name SyzygyPath type string default <empty>\n"
+                                                        "option name SyzygyProbeDepth type spin default 1 min 1 max 100\n"
+                                                        "option name Syzygy50MoveRule type check default true\n"
+                                                        "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
+                                                      : "";
+// The same lines as Log.Txt shows them.
+std::string LoggedSyzygyOptions() {
+    std::string logged;
+    for (std::size_t at = 0, end; (end = SyzygyOptions.find('\n', at)) != std::string::npos; at = end + 1)
+        logged += "Quill: " + SyzygyOptions.substr(at, end - at) + "\r\n";
+    return logged;
+}
+const std::string UciReply =
     "id name Quill 0.7.1\n"
     "id author Arno Vilquet\n"
     "option name Hash type spin default 1 min 1 max 4096\n"
@@ -13,8 +27,8 @@ const char* UciReply =
     "option name Threads type spin default 1 min 1 max 256\n"
     "option name Ponder type check default false\n"
     "option name MultiPV type spin default 1 min 1 max 64\n"
-    "option name Move Overhead type spin default 50 min 0 max 5000\n"
-    "uciok\n";
+    "option name Move Overhead type spin default 50 min 0 max 5000\n" +
+    SyzygyOptions + "uciok\n";
 }
 
 TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
@@ -22,7 +36,7 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
     engine.SendRaw("uci\nisready\nquit\n");
     EXPECT_EQ(engine.Wait(), 0);
     engine.Fill(200);
-    EXPECT_EQ(engine.AllOutput, std::string(UciReply) + "readyok\n");
+    EXPECT_EQ(engine.AllOutput, UciReply + "readyok\n");
     EXPECT_EQ(engine.ReadFile("Log.Txt"),
               "GUI: uci\r\n"
               "Quill: id name Quill 0.7.1\r\n"
@@ -32,7 +46,8 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: option name Threads type spin default 1 min 1 max 256\r\n"
               "Quill: option name Ponder type check default false\r\n"
               "Quill: option name MultiPV type spin default 1 min 1 max 64\r\n"
-              "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n"
+              "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n" +
+                  LoggedSyzygyOptions() +
               "Quill: uciok\r\n"
               "GUI: isready\r\n"
               "Quill: readyok\r\n"

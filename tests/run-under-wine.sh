@@ -34,4 +34,4 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 
 cd "$build"
 QUILL_ENGINE_WRAPPER=wine QUILL_ENGINE_BINARY="$exe" ctest "$@" \
-  -R '^(Protocol|ProtocolSearch|SearchDeterminism|SearchMates|WindowsBuild)\.|^(Perft|DriverBench)\.Command'
+  -R '^(Protocol|ProtocolSearch|SearchDeterminism|SearchMates|TablebaseProtocol|WindowsBuild)\.|^(Perft|DriverBench)\.Command'

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quill needs and the machine lacks:
-#   tools/install-deps.sh            the compiler, CMake and GoogleTest
+#   tools/install-deps.sh            the compiler, CMake, GoogleTest and Fathom (Syzygy tables)
 #   tools/install-deps.sh --windows  also MinGW-w64 (posix threads) and Wine
 #   tools/install-deps.sh --fuzz     also clang and its libFuzzer runtime
 #   tools/install-deps.sh --format   also clang-format (make format)
@@ -13,6 +13,7 @@ command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
+[ -f /usr/include/tbprobe.h ] || need+=(libfathom-dev)
 
 # Without recommends: Wine's would pull in the 32-bit Wine and much more.
 extra=()

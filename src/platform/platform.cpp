@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cerrno>
+#include <cstdio>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -15,6 +16,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -85,6 +87,51 @@ char InputBuffer[4097];
 std::size_t InputFill = 0;
 std::size_t InputPos = 0;
 }  // namespace
+
+namespace {
+
+// Points descriptor fd at the null device; returns a copy of what it was (-1 on failure).
+int MuteDescriptor(int fd) {
+#ifdef _WIN32
+    const int saved = _dup(fd);
+    const int null = _open("NUL", _O_WRONLY);
+    if (saved >= 0 && null >= 0) _dup2(null, fd);
+    if (null >= 0) _close(null);
+#else
+    const int saved = dup(fd);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) dup2(null, fd);
+    if (null >= 0) close(null);
+#endif
+    return saved;
+}
+
+void RestoreDescriptor(int fd, int saved) {
+    if (saved < 0) return;
+#ifdef _WIN32
+    _dup2(saved, fd);
+    _close(saved);
+    // _dup2 closed the descriptor's first handle, which may still be the
+    // process's standard handle: it becomes the copy the descriptor holds now.
+    SetStdHandle(fd == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+#else
+    dup2(saved, fd);
+    close(saved);
+#endif
+}
+
+}  // namespace
+
+void RunWithOutputMuted(void (*work)()) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int out = MuteDescriptor(1), err = MuteDescriptor(2);
+    work();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    RestoreDescriptor(2, err);
+    RestoreDescriptor(1, out);
+}
 
 int ReadStdinByte() {
     if (InputPos == InputFill) {

@@ -24,6 +24,10 @@ void LowerThreadPriority();
 void PrepareProcessIo();
 // One write of the whole buffer to standard output, unbuffered.
 void WriteStdout(const char* data, std::size_t length);
+// Runs work with standard output and standard error sent to the null device
+// (a library that prints on its own must not reach the GUI); the engine's
+// own lines (WriteStdout) go out as before once it returns.
+void RunWithOutputMuted(void (*work)());
 // Next byte of standard input, or -1 at its end or on a read error. Reads
 // through a buffer of 4097 bytes.
 int ReadStdinByte();

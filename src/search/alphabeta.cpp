@@ -17,6 +17,7 @@
 #include "search/ordering.h"
 #include "search/ordering_tables.h"
 #include "search/search.h"
+#include "search/tablebase.h"
 #include "search/threads.h"
 #include "search/time.h"
 
@@ -439,6 +440,11 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     if (ply >= 1 && !n.threatChild && IsRepetition(ply)) {
         pos.MoveCount = 0;
         return 0;
+    }
+    // Endgame tables: a position they hold takes their result.
+    if (TablebaseReach != 0) {
+        int score;
+        if (TablebaseDecidesNode(ply, limit, n.threatChild, score)) return score;
     }
 
     // 2. The node's table entry; without one, internal iterative deepening.

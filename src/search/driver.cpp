@@ -10,6 +10,7 @@
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
+#include "search/tablebase.h"
 #include "search/threads.h"
 #include "search/time.h"
 
@@ -100,8 +101,9 @@ void RunSearch(int depthLimit) {
         return;
     }
     const bool restricted = RestrictRootToSearchMoves();
+    const bool narrowed = NarrowRootToTablebase();
     const bool severalLines = MultiPvLines > 1;
-    if (severalLines) PrepareRootLines(restricted);
+    if (severalLines) PrepareRootLines(restricted || narrowed);
     st.IterationDepth = st.StartDepth;
     if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
     StartHelpers();
@@ -151,5 +153,6 @@ void RunSearch(int depthLimit) {
     // The helpers unwind on the same stopped state; the answer's figures
     // count their nodes once they have all stopped.
     WaitForHelpers();
+    ChooseTablebaseRootMove(score);
     Answer(score);
 }

@@ -6,6 +6,7 @@
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/search.h"
+#include "search/tablebase.h"
 #include "search/threads.h"
 #include "search/time.h"
 
@@ -21,7 +22,7 @@ std::string DepthText() {
 
 std::string NodesAndTime() {
     return " nodes " + std::to_string(TotalNodes()) + " time " +
-           std::to_string(static_cast<int64_t>(ElapsedMilliseconds()));
+           std::to_string(static_cast<int64_t>(ElapsedMilliseconds())) + TablebaseHitsText();
 }
 }  // namespace
 
@@ -37,7 +38,7 @@ std::string SpeedLine(uint64_t nodes, double elapsedMs) {
     const double ms = elapsedMs < 1 ? 1 : elapsedMs;
     const uint64_t nps = static_cast<uint64_t>(static_cast<double>(nodes * 1000) / ms);
     return "info nodes " + std::to_string(nodes) + " time " + std::to_string(static_cast<int64_t>(elapsedMs)) +
-           " nps " + std::to_string(nps);
+           " nps " + std::to_string(nps) + TablebaseHitsText();
 }
 
 std::string LineText(const Move* line, int maxMoves) {
@@ -55,13 +56,13 @@ void SendRootInfoLine(int score, int pvMoves) {
     if (IsHelperThread() || RootLinesMuted) return;  // only the main search thread reports
     const std::string pv = PvText(pvMoves);
     if (!pv.empty()) ReportedMove = st.PvTable[0][0];
-    SendLine(DepthText() + ScoreText(score) + NodesAndTime() + pv);
+    SendLine(DepthText() + ScoreText(TablebaseRootScore(score)) + NodesAndTime() + pv);
 }
 
 void SendMultiPvLine(int rank, int score, const Move* line) {
     const std::string pv = LineText(line, LastLineSlot + 1);
     if (rank == 1 && !pv.empty()) ReportedMove = line[0];
-    SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(score) + NodesAndTime() + pv);
+    SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(TablebaseRootScore(score)) + NodesAndTime() + pv);
 }
 
 Move LastReportedMove() { return ReportedMove; }
@@ -70,7 +71,7 @@ void ForgetReportedMove() { ReportedMove = Move{0, 0}; }
 void SendCurrMoveLine(Move move, int number) {
     if (IsHelperThread()) return;
     SendLine(DepthText() + " currmove" + MoveText(move) + " currmovenumber " + std::to_string(number) + " nodes " +
-             std::to_string(TotalNodes()));
+             std::to_string(TotalNodes()) + TablebaseHitsText());
 }
 
 void SendSpeedLine(uint64_t nodes, double elapsedMs) { SendLine(SpeedLine(nodes, elapsedMs)); }
@@ -79,6 +80,7 @@ void SendBestMove(Move move, Move ponder) {
     std::string line = "bestmove" + MoveText(move);
     if (ponder.From != 0) line += " ponder" + MoveText(ponder);
     SendLine(line);
+    EndTablebaseSearch();
 }
 
 void SendInfoString(const std::string& message) { SendLine("info string " + message); }

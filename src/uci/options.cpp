@@ -9,6 +9,7 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
+#include "search/tablebase.h"
 #include "search/threads.h"
 #include "uci/version.h"
 
@@ -35,6 +36,7 @@ struct OptionRow {
     const char* DefaultText;  // string only ("" is listed as <empty>)
     int (*Current)();         // spin and check: the value now, for "keeping ..."
     void (*Apply)(int value, const std::string& text);
+    bool (*Offered)();        // whether this build offers it; nullptr: always
 };
 
 // Every option, in the order of the "uci" listing. The listing and the
@@ -44,16 +46,26 @@ constexpr OptionRow Options[] = {
      [](int mb, const std::string&) {
          HashMegabytes = mb;
          ResizeHashTable(mb);
-     }},
-    {"Clear Hash", OptionKind::Button, 0, 0, 0, "", nullptr, [](int, const std::string&) { ClearHashTable(); }},
+     },
+     nullptr},
+    {"Clear Hash", OptionKind::Button, 0, 0, 0, "", nullptr, [](int, const std::string&) { ClearHashTable(); }, nullptr},
     {"Threads", OptionKind::Spin, 1, 1, MaxSearchThreads, "", [] { return SearchThreadCount(); },
-     [](int threads, const std::string&) { SetSearchThreads(threads); }},
+     [](int threads, const std::string&) { SetSearchThreads(threads); }, nullptr},
     {"Ponder", OptionKind::Check, 0, 0, 1, "", [] { return int{PonderAllowed}; },
-     [](int on, const std::string&) { PonderAllowed = on != 0; }},
+     [](int on, const std::string&) { PonderAllowed = on != 0; }, nullptr},
     {"MultiPV", OptionKind::Spin, 1, 1, MaxMultiPv, "", [] { return int{MultiPvLines}; },
-     [](int lines, const std::string&) { MultiPvLines = lines; }},
+     [](int lines, const std::string&) { MultiPvLines = lines; }, nullptr},
     {"Move Overhead", OptionKind::Spin, 50, 0, 5000, "", [] { return int{MoveOverheadMs}; },
-     [](int ms, const std::string&) { MoveOverheadMs = ms; }},
+     [](int ms, const std::string&) { MoveOverheadMs = ms; }, nullptr},
+    // Endgame tablebases, in a build with the probing library only.
+    {"SyzygyPath", OptionKind::String, 0, 0, 0, "", nullptr,
+     [](int, const std::string& path) { SetTablebasePath(path); }, TablebasesBuiltIn},
+    {"SyzygyProbeDepth", OptionKind::Spin, 1, 1, 100, "", [] { return TablebaseProbeDepth; },
+     [](int plies, const std::string&) { TablebaseProbeDepth = plies; }, TablebasesBuiltIn},
+    {"Syzygy50MoveRule", OptionKind::Check, 1, 0, 1, "", [] { return int{TablebaseRule50}; },
+     [](int on, const std::string&) { TablebaseRule50 = on != 0; }, TablebasesBuiltIn},
+    {"SyzygyProbeLimit", OptionKind::Spin, 7, 0, 7, "", [] { return TablebaseProbeLimit(); },
+     [](int pieces, const std::string&) { SetTablebaseProbeLimit(pieces); }, TablebasesBuiltIn},
 };
 
 // The option's line in the "uci" listing.
@@ -114,9 +126,12 @@ bool CheckValue(const OptionRow& o, const std::string& text, int& value) {
     return false;
 }
 
+bool IsOffered(const OptionRow& o) { return o.Offered == nullptr || o.Offered(); }
+
 // The option of a name in command form (lower case); nullptr when none.
 const OptionRow* FindOption(const std::string& lowerName) {
     for (const OptionRow& o : Options) {
+        if (!IsOffered(o)) continue;
         std::string name = o.Name;
         for (char& c : name)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -130,7 +145,8 @@ const OptionRow* FindOption(const std::string& lowerName) {
 void SendIdentity() {
     SendLine("id name Quill " QUILL_VERSION);
     SendLine("id author Arno Vilquet");
-    for (const OptionRow& o : Options) SendLine(ListingLine(o));
+    for (const OptionRow& o : Options)
+        if (IsOffered(o)) SendLine(ListingLine(o));
     SendLine("uciok");
 }
 

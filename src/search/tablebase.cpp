@@ -1,0 +1,388 @@
+// The engine's side of the Syzygy tables: the folder list, the probes of the
+// search and of the root, and the scores they give. The probing itself is
+// Fathom's (a 2019 snapshot in Debian). This wrapper guards against what
+// that snapshot gets wrong:
+// - its library is built without locks (TB_NO_THREADS), and it maps tables
+//   lazily on the first probe: every call into it holds ProbeLock;
+// - an empty path frees its folder list but keeps its table index and its
+//   largest piece count, so a later probe would read freed memory: an empty
+//   path sets TablebaseReach to 0 and nothing probes;
+// - an empty entry in the folder list ("a::b", "a:") makes it read past the
+//   string: the list it gets holds only the folders that can be read;
+// - it prints "info string" lines of its own to standard output while it
+//   looks for tables, and a spurious "munmap" error on standard error for
+//   every table it lets go: both go to the null device, and an incomplete
+//   table file (which it skips) is reported by the wrapper instead.
+#include "search/tablebase.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <vector>
+
+#include "board/board.h"
+#include "platform/platform.h"
+#include "search/hash.h"
+#include "search/info.h"
+#include "search/limits.h"
+#include "search/search.h"
+#include "search/tables.h"
+#include "search/threads.h"
+
+#ifdef QUILL_SYZYGY
+#include <tbprobe.h>
+#endif
+
+int TablebaseProbeDepth = 1;
+bool TablebaseRule50 = true;
+int TablebaseReach = 0;
+
+namespace {
+
+int ProbeLimit = 7;
+int Largest = 0;       // largest table found (pieces)
+int TableCount = 0;    // WDL tables found
+std::atomic<uint64_t> Hits{0};
+
+// What the root probe decided for the current search.
+struct RootTables {
+    bool Active = false;
+    int Result = 0;  // the best result kept: -2..2 as ProbeTablebaseWdl
+    int Score = 0;
+    int Count = 0;
+    Move Moves[MoveListCapacity];  // the kept moves, shortest distance to zeroing first
+    int Dtz[MoveListCapacity];
+};
+RootTables Root;
+
+#ifdef QUILL_SYZYGY
+std::mutex ProbeLock;
+std::string LibraryPath;
+
+#ifdef _WIN32
+constexpr char Separator = ';';
+#else
+constexpr char Separator = ':';
+#endif
+
+void InitLibrary() { tb_init(LibraryPath.c_str()); }
+
+// The position at ply in the library's terms: square sets with bit s - 1 for
+// square s (as the position record keeps them), the en-passant square.
+struct TbPosition {
+    uint64_t white, black, kings, queens, rooks, bishops, knights, pawns;
+    unsigned ep;
+    bool whiteToMove;
+};
+
+TbPosition PositionAt(int ply) {
+    const PlyPosition& p = ThreadBoard->PositionStack[ply];
+    const auto both = [&p](int kind) { return p.PieceSquares[PieceOf(White, kind)] | p.PieceSquares[PieceOf(Black, kind)]; };
+    TbPosition t{};
+    t.white = p.SideSquares[White];
+    t.black = p.SideSquares[Black];
+    t.kings = both(King);
+    t.queens = both(Queen);
+    t.rooks = both(Rook);
+    t.bishops = both(Bishop);
+    t.knights = both(Knight);
+    t.pawns = both(Pawn);
+    t.whiteToMove = p.SideToMove == White;
+    // The square a pawn that just advanced two squares passed over (0 = none).
+    if (p.EpFile > 0) t.ep = static_cast<unsigned>((t.whiteToMove ? 40 : 16) + p.EpFile - 1);
+    return t;
+}
+
+bool InReach(int ply) {
+    const PlyPosition& p = ThreadBoard->PositionStack[ply];
+    if (p.CastleRights[0] | p.CastleRights[1] | p.CastleRights[2] | p.CastleRights[3]) return false;
+    return std::popcount(p.SideSquares[White] | p.SideSquares[Black]) <= TablebaseReach;
+}
+
+// A library result 0..4 (loss..win) as -2..2, with the fifty-move rule
+// ignored when the option says so.
+int ResultOf(unsigned wdl) {
+    int v = static_cast<int>(wdl) - 2;
+    if (!TablebaseRule50 && v != 0) v = v > 0 ? 2 : -2;
+    return v;
+}
+
+// The folders of a path that can be read, each one told apart; the others
+// are reported.
+std::vector<std::string> ReadableFolders(const std::string& path) {
+    std::vector<std::string> folders;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(Separator, start);
+        if (end == std::string::npos) end = path.size();
+        const std::string folder = path.substr(start, end - start);
+        start = end + 1;
+        if (folder.empty()) continue;
+        std::error_code error;
+        std::filesystem::directory_iterator probe(folder, error);
+        if (error) SendInfoString("SyzygyPath: cannot read folder '" + folder + "'; it is not used");
+        else folders.push_back(folder);
+    }
+    return folders;
+}
+
+// Complete table files of a kind in the folders, by name (the first folder
+// that has a name supplies it, as the library does), and the most pieces
+// among them; incomplete ones are reported.
+int CountTables(const std::vector<std::string>& folders, const std::string& suffix, int& largest) {
+    std::set<std::string> names;
+    int count = 0;
+    for (const std::string& folder : folders) {
+        std::error_code error;
+        for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+            const std::filesystem::path& file = item.path();
+            if (file.extension() != suffix) continue;
+            const std::string name = file.stem().string();
+            if (name.size() < 3 || name[0] != 'K' || name.find('v') == std::string::npos) continue;
+            if (!names.insert(name).second) continue;
+            // A complete table file is 16 bytes more than a multiple of 64;
+            // the library skips another one (and looks no further for it).
+            std::error_code sizeError;
+            const auto size = std::filesystem::file_size(file, sizeError);
+            if (sizeError || size % 64 != 16) {
+                SendInfoString("SyzygyPath: incomplete table file '" + file.string() + "' is not used");
+                continue;
+            }
+            ++count;
+            largest = std::max(largest, static_cast<int>(name.size()) - 1);
+        }
+    }
+    return count;
+}
+#endif
+
+void UpdateReach() { TablebaseReach = TableCount > 0 ? std::min(Largest, ProbeLimit) : 0; }
+
+}  // namespace
+
+bool TablebasesBuiltIn() {
+#ifdef QUILL_SYZYGY
+    return true;
+#else
+    return false;
+#endif
+}
+
+void SetTablebasePath(const std::string& path) {
+    Largest = TableCount = 0;
+    UpdateReach();
+#ifdef QUILL_SYZYGY
+    std::vector<std::string> folders;
+    if (path != "<empty>") folders = ReadableFolders(path);
+    LibraryPath.clear();
+    for (const std::string& folder : folders) LibraryPath += (LibraryPath.empty() ? "" : std::string(1, Separator)) + folder;
+    {
+        std::lock_guard<std::mutex> guard(ProbeLock);
+        RunWithOutputMuted(InitLibrary);
+    }
+    if (folders.empty()) return;
+    int largestWdl = 0, largestDtz = 0;
+    TableCount = CountTables(folders, ".rtbw", largestWdl);
+    const int dtz = CountTables(folders, ".rtbz", largestDtz);
+    // The library's own count is the one that probes.
+    Largest = TableCount > 0 ? static_cast<int>(TB_LARGEST) : 0;
+    if (Largest == 0) TableCount = 0;
+    UpdateReach();
+    SendInfoString("SyzygyPath: " + std::to_string(TableCount) + " WDL and " + std::to_string(dtz) +
+                   " DTZ tables found, up to " + std::to_string(Largest) + " pieces");
+#else
+    (void)path;
+#endif
+}
+
+void SetTablebaseProbeLimit(int pieces) {
+    ProbeLimit = pieces;
+    UpdateReach();
+}
+int TablebaseProbeLimit() { return ProbeLimit; }
+int TablebaseCount() { return TableCount; }
+
+bool ProbeTablebaseWdl(int ply, int& wdl) {
+#ifdef QUILL_SYZYGY
+    if (TablebaseReach == 0 || !InReach(ply) || ThreadBoard->PositionStack[ply].HalfmoveClock != 0) return false;
+    const TbPosition t = PositionAt(ply);
+    unsigned result;
+    {
+        std::lock_guard<std::mutex> guard(ProbeLock);
+        result = tb_probe_wdl(t.white, t.black, t.kings, t.queens, t.rooks, t.bishops, t.knights, t.pawns, 0, 0, t.ep,
+                              t.whiteToMove);
+    }
+    if (result == TB_RESULT_FAILED) return false;
+    Hits.fetch_add(1, std::memory_order_relaxed);
+    wdl = ResultOf(result);
+    return true;
+#else
+    (void)ply;
+    (void)wdl;
+    return false;
+#endif
+}
+
+bool TablebaseDecidesNode(int ply, int limit, bool threatChild, int& score) {
+    SearchThread& st = *ThreadSearch;
+    int wdl;
+    if (ply < 1 || threatChild || limit - ply < TablebaseProbeDepth || !ProbeTablebaseWdl(ply, wdl)) return false;
+    CountNodes(st, 1);
+    if (st.SelDepth < ply) st.SelDepth = ply;
+    score = wdl == 2 ? TablebaseWinScore - ply : wdl == -2 ? ply - TablebaseWinScore : 0;
+    // Stored as an exact score of the depth searched; the line ends here.
+    const uint32_t slot = HashSlot(ply);
+    HashEntry entry = ReadEntry(slot);
+    if (!HashMatches(entry, ply)) entry.BestMove = entry.PreviousBest = Move{0, 0};
+    StampEntry(entry, ply);
+    entry.LowerBound = entry.UpperBound = static_cast<int16_t>(score);
+    entry.StoredDepth = static_cast<int8_t>(std::min(limit - ply, AnyDepth - 1));
+    WriteEntry(slot, entry);
+    st.PvTable[ply][0] = Move{0, 0};
+    return true;
+}
+
+#ifdef QUILL_SYZYGY
+namespace {
+
+// Each root move's result and distance to zeroing (in plies, from the root)
+// from the DTZ tables; false when they miss a table.
+bool RankByDtz(const TbPosition& t, int clock, unsigned* results) {
+    std::lock_guard<std::mutex> guard(ProbeLock);
+    const unsigned r = tb_probe_root(t.white, t.black, t.kings, t.queens, t.rooks, t.bishops, t.knights, t.pawns,
+                                     static_cast<unsigned>(clock), 0, t.ep, t.whiteToMove, results);
+    return r != TB_RESULT_FAILED;
+}
+
+// The same from the WDL tables alone (no distance: 0 for every move).
+bool RankByWdl(const TbPosition& t, int clock, unsigned* results) {
+    static TbRootMoves moves;
+    std::lock_guard<std::mutex> guard(ProbeLock);
+    if (!tb_probe_root_wdl(t.white, t.black, t.kings, t.queens, t.rooks, t.bishops, t.knights, t.pawns,
+                           static_cast<unsigned>(clock), 0, t.ep, t.whiteToMove, TablebaseRule50, &moves))
+        return false;
+    unsigned n = 0;
+    for (unsigned i = 0; i < moves.size && i + 1 < TB_MAX_MOVES; ++i) {
+        const TbMove m = moves.moves[i].move;
+        const int rank = moves.moves[i].tbRank;
+        const unsigned wdl = rank >= 1000 ? 4 : rank > 0 ? 3 : rank == 0 ? 2 : rank > -1000 ? 1 : 0;
+        unsigned res = TB_SET_WDL(0u, wdl);
+        res = TB_SET_FROM(res, TB_MOVE_FROM(m));
+        res = TB_SET_TO(res, TB_MOVE_TO(m));
+        res = TB_SET_PROMOTES(res, TB_MOVE_PROMOTES(m));
+        results[n++] = res;
+    }
+    results[n] = TB_RESULT_FAILED;
+    return true;
+}
+
+// Whether a list move is the library's move of a result.
+bool SameMove(Move m, unsigned res) {
+    if (m.From - 1 != static_cast<int>(TB_GET_FROM(res))) return false;
+    if (DestinationOf(m.To) - 1 != static_cast<int>(TB_GET_TO(res))) return false;
+    // Promotion kinds: the library counts queen 1 .. knight 4.
+    const int promoted = PromotedPiece(m.To);
+    const int kind = promoted == 0 ? 0 : (promoted - 1) % 6 + 1;
+    const unsigned want = kind == 0 ? 0u : static_cast<unsigned>(Queen + 1 - kind);
+    return TB_GET_PROMOTES(res) == want;
+}
+
+// Order of the kept moves: the shortest way to zeroing first when winning,
+// the longest when losing.
+void SortKept(int result) {
+    int order[MoveListCapacity];
+    for (int k = 0; k < Root.Count; ++k) order[k] = k;
+    std::stable_sort(order, order + Root.Count, [result](int a, int b) {
+        return result > 0 ? Root.Dtz[a] < Root.Dtz[b] : result < 0 ? Root.Dtz[a] > Root.Dtz[b] : false;
+    });
+    Move moves[MoveListCapacity];
+    int dtz[MoveListCapacity];
+    for (int k = 0; k < Root.Count; ++k) {
+        moves[k] = Root.Moves[order[k]];
+        dtz[k] = Root.Dtz[order[k]];
+    }
+    std::copy(moves, moves + Root.Count, Root.Moves);
+    std::copy(dtz, dtz + Root.Count, Root.Dtz);
+}
+
+}  // namespace
+#endif
+
+bool NarrowRootToTablebase() {
+    Root.Active = false;
+    Hits.store(0, std::memory_order_relaxed);
+#ifdef QUILL_SYZYGY
+    BoardTables& bt = *ThreadBoard;
+    SearchThread& st = *ThreadSearch;
+    if (TablebaseReach == 0 || !InReach(0)) return false;
+    const TbPosition t = PositionAt(0);
+    const int clock = std::clamp(bt.PositionStack[0].HalfmoveClock, 0, 100);
+    static unsigned results[TB_MAX_MOVES + 1];
+    if (!RankByDtz(t, clock, results) && !RankByWdl(t, clock, results)) return false;
+    Hits.fetch_add(1, std::memory_order_relaxed);
+
+    // The list's moves with their results; the best result among them.
+    int best = -3;
+    const int count = bt.PositionStack[0].MoveCount;
+    static int resultOf[MoveListCapacity], dtzOf[MoveListCapacity];
+    for (int j = 1; j <= count; ++j) {
+        resultOf[j] = -3;  // not a legal move
+        for (int k = 0; k < TB_MAX_MOVES && results[k] != TB_RESULT_FAILED; ++k)
+            if (SameMove(bt.MoveList[0][j], results[k])) {
+                resultOf[j] = ResultOf(TB_GET_WDL(results[k]));
+                dtzOf[j] = static_cast<int>(TB_GET_DTZ(results[k]));
+            }
+        best = std::max(best, resultOf[j]);
+    }
+    if (best == -3) return false;
+    Root.Count = 0;
+    for (int j = 1; j <= count; ++j)
+        if (resultOf[j] == best) {
+            Root.Moves[Root.Count] = bt.MoveList[0][j];
+            Root.Dtz[Root.Count++] = dtzOf[j];
+        }
+    SortKept(best);
+    for (int k = 0; k < Root.Count; ++k) bt.MoveList[0][k + 1] = Root.Moves[k];
+    bt.PositionStack[0].MoveCount = Root.Count;
+    st.VerifiedCount[0] = Root.Count;  // the library lists only legal moves
+    Root.Active = true;
+    Root.Result = best;
+    Root.Score = best == 2 ? TablebaseWinScore : best == -2 ? -TablebaseWinScore : 0;
+    // The root's entry holds a result over all its moves (or none): left out.
+    RootTableOff = true;
+    st.StartDepth = 3;
+    return true;
+#else
+    return false;
+#endif
+}
+
+int TablebaseRootScore(int score) {
+    if (!Root.Active) return score;
+    if ((Root.Result == 2 && score > MateBound) || (Root.Result == -2 && score < -MateBound)) return score;
+    return Root.Score;
+}
+
+void ChooseTablebaseRootMove(int score) {
+    SearchThread& st = *ThreadSearch;
+    if (!Root.Active || Root.Result != 2 || score > MateBound || Root.Count == 0) return;
+    // The search's move when it is as short a way to zeroing as any.
+    for (int k = 0; k < Root.Count && Root.Dtz[k] == Root.Dtz[0]; ++k)
+        if (Root.Moves[k] == st.PvTable[0][0]) return;
+    st.PvTable[0][0] = Root.Moves[0];
+    EndPvRow(0);
+}
+
+void EndTablebaseSearch() {
+    Root.Active = false;
+    Hits.store(0, std::memory_order_relaxed);
+}
+
+std::string TablebaseHitsText() {
+    if (TableCount == 0) return "";
+    return " tbhits " + std::to_string(Hits.load(std::memory_order_relaxed));
+}

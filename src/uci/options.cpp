@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "board/board.h"
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
 #include "search/threads.h"
+#include "uci/position.h"
 #include "uci/version.h"
 
 namespace {
@@ -69,6 +71,7 @@ void SendIdentity() {
     SendLine("option name Ponder type check default false");
     SendLine("option name MultiPV type spin default 1 min 1 max " + std::to_string(MaxMultiPv));
     SendLine("option name Move Overhead type spin default 50 min 0 max 5000");
+    SendLine("option name UCI_Chess960 type check default false");
     SendLine("uciok");
 }
 
@@ -96,6 +99,11 @@ void SetOption(const std::string& lower, const std::string& raw) {
         SpinValue("MultiPV", value, 1, MaxMultiPv, MultiPvLines);
     } else if (name == "move overhead") {
         SpinValue("Move Overhead", value, 0, 5000, MoveOverheadMs);
+    } else if (name == "uci_chess960") {
+        // Castling is coded as set up: the next "position" command sets up afresh.
+        const bool chess960 = CheckValue("UCI_Chess960", value, Chess960Notation);
+        if (chess960 != Chess960Notation) LastPositionLine.clear();
+        Chess960Notation = chess960;
     } else {
         SendInfoString("unknown option '" + raw.substr(nameAt, nameEnd - nameAt) + "' ignored");
     }

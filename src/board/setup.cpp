@@ -100,7 +100,7 @@ bool PiecesPlayable(const PlyPosition& p, std::string& why) {
 
 // The square of a side's king when it stands on the side's first rank, else 0.
 int KingOnFirstRank(const PlyPosition& p, Side side) {
-    const int first = side == White ? 1 : 57;  // a1 or a8
+    const int first = QueenRookHome[side];  // a1 or a8
     for (int sq = first; sq < first + 8; ++sq)
         if (p.Board[sq] == PieceOf(side, King)) return sq;
     return 0;
@@ -108,7 +108,7 @@ int KingOnFirstRank(const PlyPosition& p, Side side) {
 
 // The outermost rook of a side on one wing of its king on the first rank, or 0.
 int OutermostRook(const PlyPosition& p, Side side, int king, bool kingSide) {
-    const int first = side == White ? 1 : 57, rook = PieceOf(side, Rook);
+    const int first = QueenRookHome[side], rook = PieceOf(side, Rook);  // a1 or a8
     if (kingSide) {
         for (int sq = first + 7; sq > king; --sq)
             if (p.Board[sq] == rook) return sq;
@@ -139,7 +139,7 @@ bool ReadCastling(const std::string& field, PlyPosition& p, CastlingSetup& setup
             const int found = OutermostRook(p, side, king[side], letter == 'k');
             if (found != 0) rook[CastleRightOf(side, letter == 'k')] = found;
         } else if (letter >= 'a' && letter <= 'h') {
-            const int sq = (side == White ? 1 : 57) + (letter - 'a');
+            const int sq = QueenRookHome[side] + (letter - 'a');
             char refusal[64];
             if (king[side] == 0) std::snprintf(refusal, sizeof refusal, "castling letter %c has no king on its first rank", c);
             else if (p.Board[sq] != PieceOf(side, Rook))

@@ -128,7 +128,7 @@ struct GameHistoryRecord {
     int32_t Side;
 };
 
-// Zobrist keys per square 1..64 and piece code 1..12, kept as two halves.
+// A 64-bit hash key kept as two halves (the Zobrist keys, a set-up's key).
 struct KeyPair {
     uint32_t Lo;
     uint32_t Hi;
@@ -188,6 +188,7 @@ struct BoardTables {
 // thread-local load instead of a call guarded by a check of an init function.
 extern constinit thread_local BoardTables* ThreadBoard;
 
+// Zobrist keys per square 1..64 and piece code 1..12.
 extern KeyPair ZobristKeys[SquareSlots][PieceSlots];
 extern uint32_t SideKey[2];
 

@@ -49,10 +49,11 @@ TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
             ++checks;
         }
     }
-    // Hash, Threads, MultiPV, Move Overhead and Ponder; with the tablebase
-    // library also SyzygyProbeDepth, SyzygyProbeLimit and Syzygy50MoveRule.
+    // Hash, Threads, MultiPV, Move Overhead, Ponder and UCI_Chess960; with
+    // the tablebase library also SyzygyProbeDepth, SyzygyProbeLimit and
+    // Syzygy50MoveRule.
     EXPECT_EQ(spins, TablebasesBuiltIn() ? 6 : 4);
-    EXPECT_EQ(checks, TablebasesBuiltIn() ? 2 : 1);
+    EXPECT_EQ(checks, TablebasesBuiltIn() ? 3 : 2);
     engine.Send("isready");
     std::string answered;
     for (const std::string& line : engine.ReadUntil("readyok")) answered += line + "\n";

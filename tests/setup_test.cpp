@@ -27,7 +27,7 @@ void ExpectPlayable() {
     const PlyPosition& p = Root();
     int kings[2] = {0, 0};
     int material = 0;
-    uint32_t lo = 0;
+    uint32_t lo = ThreadBoard->Castling.Key.Lo;  // 0 for the standard castling set-up
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
         ASSERT_LE(piece, BlackKing);
@@ -45,10 +45,14 @@ void ExpectPlayable() {
     ASSERT_EQ(kings[1], 1);
     ASSERT_TRUE(p.SideToMove == White || p.SideToMove == Black);
     ASSERT_EQ(AttackingSquare(0, p.KingSquare[1 - p.SideToMove], p.SideToMove), 0);
-    ASSERT_TRUE(!p.CastleRights[0] || (p.Board[5] == WhiteKing && p.Board[1] == WhiteRook));
-    ASSERT_TRUE(!p.CastleRights[1] || (p.Board[5] == WhiteKing && p.Board[8] == WhiteRook));
-    ASSERT_TRUE(!p.CastleRights[2] || (p.Board[61] == BlackKing && p.Board[57] == BlackRook));
-    ASSERT_TRUE(!p.CastleRights[3] || (p.Board[61] == BlackKing && p.Board[64] == BlackRook));
+    // Each right with its king and rook on the game's castling start squares
+    // (the standard ones unless the FEN set up others).
+    const CastlingSetup& c = ThreadBoard->Castling;
+    for (int r = 0; r < 4; ++r) {
+        const Side side = r / 2;
+        ASSERT_TRUE(!p.CastleRights[r] ||
+                    (p.Board[c.KingStart[side]] == PieceOf(side, King) && p.Board[c.RookStart[r]] == PieceOf(side, Rook)));
+    }
     ASSERT_GE(p.EpFile, 0);
     ASSERT_LE(p.EpFile, 8);
     if (p.EpFile != 0) {

@@ -39,6 +39,68 @@ void SetStartPosition() {
     p.HalfmoveClock = 0;
     p.EpFile = 0;
     for (auto& right : p.CastleRights) right = 1;
+    ArrangeStandardCastling(bt.Castling);
+}
+
+bool Chess960Notation = false;
+
+namespace {
+// The squares from a to b (both included) of one rank.
+uint64_t SquaresBetween(int a, int b) {
+    const int low = a < b ? a : b, high = a < b ? b : a;
+    return (SquareBit(high) << 1) - SquareBit(low);  // wraps to the top bits for h8
+}
+// A 64-bit mix of a value (the finaliser of SplitMix64): the key of a set-up.
+uint64_t Mix(uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+}  // namespace
+
+void ArrangeCastling(CastlingSetup& c, const int kingStart[2], const int rookStart[4], const uint8_t rights[4]) {
+    std::memset(&c, 0, sizeof c);
+    bool standard = true;
+    for (int r = 0; r < 4; ++r) {
+        const Side side = r / 2;
+        const int corner = r % 2 == 1 ? KingRookHome[side] : QueenRookHome[side];
+        if (rights[r] != 0 && (kingStart[side] != KingHome[side] || rookStart[r] != corner)) standard = false;
+    }
+    c.KingTakesRook = Chess960Notation || !standard;
+    if (!c.KingTakesRook) {
+        // The king's two-square moves: rights by the standard table.
+        std::memcpy(c.LostAt, CastleRightsLostAt, sizeof c.LostAt);
+        for (Side side = White; side <= Black; ++side) {
+            c.KingStart[side] = static_cast<uint8_t>(KingHome[side]);
+            c.RookStart[CastleRightOf(side, false)] = static_cast<uint8_t>(QueenRookHome[side]);
+            c.RookStart[CastleRightOf(side, true)] = static_cast<uint8_t>(KingRookHome[side]);
+        }
+        return;
+    }
+    uint64_t key = 0;
+    for (Side side = White; side <= Black; ++side) c.KingStart[side] = static_cast<uint8_t>(kingStart[side]);
+    for (int r = 0; r < 4; ++r) {
+        if (rights[r] == 0) continue;
+        const Side side = r / 2;
+        const int king = kingStart[side], rook = rookStart[r];
+        c.RookStart[r] = static_cast<uint8_t>(rook);
+        c.LostAt[king] |= static_cast<uint8_t>(3u << (2 * side));
+        c.LostAt[rook] |= static_cast<uint8_t>(1u << r);
+        const uint64_t kingPath = SquaresBetween(king, CastleKingTarget[r]);
+        const uint64_t rookPath = SquaresBetween(rook, CastleRookTarget[r]);
+        c.MustBeEmpty[r] = (kingPath | rookPath) & ~SquareBit(king) & ~SquareBit(rook);
+        c.KingCrosses[r] = kingPath & ~SquareBit(king);
+        key = key << 8 | static_cast<uint64_t>(rook);
+    }
+    key = Mix(key << 16 | static_cast<uint64_t>(kingStart[White]) << 8 | static_cast<uint64_t>(kingStart[Black]));
+    c.Key = KeyPair{static_cast<uint32_t>(key), static_cast<uint32_t>(key >> 32)};
+}
+
+void ArrangeStandardCastling(CastlingSetup& c) {
+    const uint8_t all[4] = {1, 1, 1, 1};
+    const int rooks[4] = {QueenRookHome[White], KingRookHome[White], QueenRookHome[Black], KingRookHome[Black]};
+    ArrangeCastling(c, KingHome, rooks, all);
 }
 
 void ComputeSquareSets(PlyPosition& p) {

@@ -136,6 +136,41 @@ struct GameHistoryRecord {
     int32_t Side;
 };
 
+// A 64-bit hash key kept as two halves (the Zobrist keys, a set-up's key).
+struct KeyPair {
+    uint32_t Lo;
+    uint32_t Hi;
+};
+
+// Where the castling pieces of the game started and what castling needs,
+// fixed by the set-up (start position or FEN) for the whole game. Standard
+// chess has the king on e1/e8 and the rooks in the corners; Chess960 starts
+// put them anywhere on the first rank, king between the rooks. The castling
+// moves of a standard set-up are the king's two-square moves; those of any
+// other set-up (and of every set-up while the Chess960 notation is on) are
+// coded as the king taking its own rook, since there a castling king may
+// move zero, one or several squares, or the step of an ordinary king move.
+struct CastlingSetup {
+    // For each square, the rights (bit r for CastleRights[r]) that any move
+    // from it or onto it ends: the king's start square ends both rights of
+    // its side, a castling rook's square the right of that rook.
+    uint8_t LostAt[SquareSlots];
+    uint8_t KingStart[2];    // by side
+    uint8_t RookStart[4];    // by right (0 where the set-up gave no right)
+    bool KingTakesRook;      // castling coded as the king taking its own rook
+    // King-takes-rook set-ups only, by right: the squares that must be empty
+    // apart from the castling king and rook (the paths of both pieces,
+    // destinations included), and the squares the king crosses or lands on,
+    // none of which may be attacked.
+    uint64_t MustBeEmpty[4];
+    uint64_t KingCrosses[4];
+    // XOR-ed into the key of every position of the game: 0 for the standard
+    // set-up, otherwise a value of the castling rooks' squares, so that the
+    // table and the repetition test never mistake positions of one set-up
+    // for the same board in another.
+    KeyPair Key;
+};
+
 // The positions of one search thread: the position stack with its per-ply
 // companions and the game history before the root. Every thread that
 // searches has its own; ThreadBoard points at the calling thread's.
@@ -150,6 +185,8 @@ struct BoardTables {
     int8_t RepStatus[MaxPly];
     LastMoveRecord LastMove[MaxPly];
     GameHistoryRecord GameHistory[HistoryRecords];
+    // The castling set-up of the game; copied with the rest to the helpers.
+    CastlingSetup Castling;
 };
 // The calling thread's positions. The search floor owns the threads and
 // defines it: the main search thread, the input thread (which sets up the
@@ -159,11 +196,7 @@ struct BoardTables {
 // thread-local load instead of a call guarded by a check of an init function.
 extern constinit thread_local BoardTables* ThreadBoard;
 
-// Zobrist keys per square 1..64 and piece code 1..12, kept as two halves.
-struct KeyPair {
-    uint32_t Lo;
-    uint32_t Hi;
-};
+// Zobrist keys per square 1..64 and piece code 1..12.
 extern KeyPair ZobristKeys[SquareSlots][PieceSlots];
 extern uint32_t SideKey[2];
 
@@ -362,15 +395,22 @@ inline constexpr uint8_t KingCentreTable[SquareSlots] = {
     2, 3, 3, 3, 3, 3, 3, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
 
-// Home squares of the castling king and rooks, by side.
+// Home squares of the castling king and rooks in standard chess, by side.
 inline constexpr int KingHome[2] = {5, 61};
 inline constexpr int QueenRookHome[2] = {1, 57};
 inline constexpr int KingRookHome[2] = {8, 64};
+// Where king and rook stand after castling, by right (c1/d1, g1/f1, c8/d8,
+// g8/f8), whatever squares they started on.
+inline constexpr int CastleKingTarget[4] = {3, 7, 59, 63};
+inline constexpr int CastleRookTarget[4] = {4, 6, 60, 62};
+// The right of a side's castling on one wing.
+constexpr int CastleRightOf(Side side, bool kingSide) { return 2 * side + (kingSide ? 1 : 0); }
 
-// Castling rights as bits (bit r for CastleRights[r]): for each square, the
-// rights that any move from it or onto it ends. A king leaving its start
-// square ends both rights of its side; a rook leaving its corner, or any
-// piece captured there, ends the right on that side.
+// Castling rights as bits (bit r for CastleRights[r]) for the standard
+// set-up: for each square, the rights that any move from it or onto it ends.
+// A king leaving its start square ends both rights of its side; a rook
+// leaving its corner, or any piece captured there, ends the right on that
+// side. A game's CastlingSetup starts from it.
 inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
     0,
     1, 0, 0, 0, 3, 0, 0, 2,
@@ -382,10 +422,23 @@ inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
     0, 0, 0, 0, 0, 0, 0, 0,
     4, 0, 0, 0, 12, 0, 0, 8};
 
-// Whether a move of the side to move in pos is castling (its king moves two squares).
+// Whether a move of the side to move in pos is castling: its king moves two
+// squares (standard coding) or takes its own rook (king-takes-rook coding).
 inline bool IsCastlingMove(const PlyPosition& pos, Move m) {
-    return m.To <= 64 && pos.Board[m.From] == PieceOf(pos.SideToMove, King) && (m.From - m.To == 2 || m.To - m.From == 2);
+    return m.To <= 64 && pos.Board[m.From] == PieceOf(pos.SideToMove, King) &&
+           (m.From - m.To == 2 || m.To - m.From == 2 || ColourOf[pos.Board[m.To]] == pos.SideToMove);
 }
+
+// Whether castling is written and read as the king taking its own rook
+// ("e1h1") in every set-up: the engine's Chess960 option. Set-ups read it;
+// a set-up that is not standard uses that notation anyway.
+extern bool Chess960Notation;
+
+// Fills a game's castling set-up from the start squares of the kings and of
+// the rooks of the rights a set-up grants (rights[r] != 0).
+void ArrangeCastling(CastlingSetup& c, const int kingStart[2], const int rookStart[4], const uint8_t rights[4]);
+// The standard set-up (king e1/e8, rooks in the corners).
+void ArrangeStandardCastling(CastlingSetup& c);
 
 // Fills ZobristKeys and SideKey from the engine's fixed generator.
 void InitZobristKeys();

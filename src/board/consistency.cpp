@@ -15,7 +15,7 @@ bool PositionIsConsistent(int ply) {
     // Board against piece counts, king squares, material and keys.
     int kings[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0};
     int material = 0;
-    uint32_t keyLo = 0, keyHi = 0;
+    uint32_t keyLo = bt.Castling.Key.Lo, keyHi = bt.Castling.Key.Hi;
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty) continue;
@@ -38,12 +38,13 @@ bool PositionIsConsistent(int ply) {
         if (kings[side] != 1 || pieces[side] > 16 || pawns[side] > 8) return false;
     if (material != p.Material || keyLo != p.KeyLo || keyHi != p.KeyHi) return false;
 
-    // A castling right needs its king and rook at home.
-    constexpr int kingHome[4] = {5, 5, 61, 61}, rookHome[4] = {1, 8, 57, 64};
+    // A castling right needs its king and rook on their start squares.
+    const CastlingSetup& c = bt.Castling;
     for (int r = 0; r < 4; ++r) {
         if (p.CastleRights[r] == 0) continue;
         const int side = r < 2 ? White : Black;
-        if (p.Board[kingHome[r]] != PieceOf(side, King) || p.Board[rookHome[r]] != PieceOf(side, Rook)) return false;
+        if (p.Board[c.KingStart[side]] != PieceOf(side, King) || p.Board[c.RookStart[r]] != PieceOf(side, Rook))
+            return false;
     }
     // The state code is kept for the side to move, except in a threat search,
     // where the side that moved last moves again on the same record.

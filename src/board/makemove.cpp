@@ -13,6 +13,35 @@ inline void Toggle(PlyPosition& p, int square, int piece) {
     p.KeyHi ^= ZobristKeys[square][piece].Hi;
 }
 
+// Castling coded as the king (on kingFrom) taking its own rook (on rookFrom):
+// both leave their squares before either arrives, since a destination may be
+// the other piece's start square, or the king may stay where it is.
+[[gnu::noinline]] void CastleOntoOwnRook(PlyPosition& p, Side s, int kingFrom, int rookFrom) {
+    const int right = CastleRightOf(s, rookFrom > kingFrom);
+    const int king = p.Board[kingFrom], rook = p.Board[rookFrom];
+    const int kingTo = CastleKingTarget[right], rookTo = CastleRookTarget[right];
+    Toggle(p, kingFrom, king);
+    Toggle(p, rookFrom, rook);
+    SetSquare(p, kingFrom, Empty);
+    SetSquare(p, rookFrom, Empty);
+    Toggle(p, kingTo, king);
+    Toggle(p, rookTo, rook);
+    SetSquare(p, kingTo, king);
+    SetSquare(p, rookTo, rook);
+    p.KingSquare[s] = kingTo;
+}
+
+// What every move ends with: the side to move, the state code and what is
+// known about a draw by repetition or by the fifty-move count.
+inline void FinishMove(BoardTables& bt, int ply, PlyPosition& p, Side s) {
+    p.SideToMove = 1 - s;
+    p.StateCode = ComputeStateCode(p);
+
+    if (p.HalfmoveClock > 100) bt.RepStatus[ply] = RepDraw;
+    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) bt.RepStatus[ply] = RepUnknown;
+    else bt.RepStatus[ply] = RepNone;
+}
+
 }  // namespace
 
 void MakeMove(int ply, int entry) {
@@ -37,12 +66,20 @@ void MakeMove(int ply, int entry) {
     const int promoted = PromotedPiece(b);
 
     // Castling rights go with the squares, whatever piece leaves or arrives.
-    if (const unsigned lost = CastleRightsLostAt[f] | CastleRightsLostAt[t]; lost != 0)
+    const uint8_t* lostAt = bt.Castling.LostAt;
+    if (const unsigned lost = lostAt[f] | lostAt[t]; lost != 0)
         for (int r = 0; r < 4; ++r)
             if (lost & (1u << r)) p.CastleRights[r] = 0;
 
     const int ownPawn = PieceOf(s, Pawn), ownKing = PieceOf(s, King);
-    if (piece == ownKing) p.KingSquare[s] = t;
+    if (piece == ownKing) {
+        // Only castling in the king-takes-rook coding puts the king on its own piece.
+        if (ColourOf[p.Board[t]] == s) [[unlikely]] {
+            CastleOntoOwnRook(p, s, f, t);
+            return FinishMove(bt, ply, p, s);
+        }
+        p.KingSquare[s] = t;
+    }
 
     Toggle(p, f, piece);
 
@@ -68,6 +105,7 @@ void MakeMove(int ply, int entry) {
             }
         }
     } else if (piece == ownKing && (t - f == 2 || f - t == 2)) {
+        // Castling in the standard coding: the rook comes from its corner.
         const int r = t > f ? KingRookHome[s] : QueenRookHome[s];
         const int rookTo = t > f ? t - 1 : t + 1;
         const int rook = p.Board[r];
@@ -90,10 +128,5 @@ void MakeMove(int ply, int entry) {
     SetSquare(p, t, arriving);
     SetSquare(p, f, Empty);
 
-    p.SideToMove = 1 - s;
-    p.StateCode = ComputeStateCode(p);
-
-    if (p.HalfmoveClock > 100) bt.RepStatus[ply] = RepDraw;
-    else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) bt.RepStatus[ply] = RepUnknown;
-    else bt.RepStatus[ply] = RepNone;
+    FinishMove(bt, ply, p, s);
 }

@@ -154,6 +154,25 @@ template <int direction>
     return SlideRay<North>(g, f) && SlideRay<South>(g, f) && SlideRay<East>(g, f) && SlideRay<West>(g, f);
 }
 
+// Castling in the king-takes-rook coding, queen-side first: the right
+// vouches for king and rook on their start squares; the paths of both must
+// be empty apart from the two of them, and the king must not stand in check
+// nor cross or land on an attacked square (the landing square is tested
+// again once the rook has moved, as for every king move).
+[[gnu::noinline]] void CastlingOntoOwnRooks(Generation& g, int f, const PlyPosition& p, const CastlingSetup& c) {
+    const Side them = 1 - g.Us;
+    for (int wing = 0; wing < 2; ++wing) {
+        const int right = CastleRightOf(g.Us, wing == 1);
+        if (p.CastleRights[right] != 1) continue;
+        const int rook = c.RookStart[right];
+        if ((g.Occupied & ~SquareBit(f) & ~SquareBit(rook) & c.MustBeEmpty[right]) != 0) continue;
+        bool safe = AttackingSquare(g.Ply, f, them) == 0;
+        for (uint64_t left = c.KingCrosses[right]; safe && left != 0; left &= left - 1)
+            safe = AttackingSquare(g.Ply, std::countr_zero(left) + 1, them) == 0;
+        if (safe) Add(g, f, rook);
+    }
+}
+
 [[gnu::always_inline]] inline void KingMoves(Generation& g, int f) {
     BoardTables& bt = *ThreadBoard;
     const PlyPosition& p = bt.PositionStack[g.Ply];
@@ -170,6 +189,7 @@ template <int direction>
         Add(g, f, t);
     }
     if (g.Mode != GenerationMode::Full) return;
+    if (bt.Castling.KingTakesRook) [[unlikely]] return CastlingOntoOwnRooks(g, f, p, bt.Castling);
     const Side them = 1 - g.Us;
     // The castling right vouches for king and rook on their initial squares.
     if (p.CastleRights[2 * g.Us] == 1 && f >= 4 && g.Board[f - 3] == Empty && g.Board[f - 2] == Empty &&

@@ -7,8 +7,9 @@ void PrepareRoot() {
     PlyPosition& p = bt.PositionStack[0];
 
     p.Material = 0;
-    p.KeyLo = 0;
-    p.KeyHi = 0;
+    // The castling set-up's key (0 for the standard one) is part of every key of the game.
+    p.KeyLo = bt.Castling.Key.Lo;
+    p.KeyHi = bt.Castling.Key.Hi;
     for (int sq = 1; sq <= 64; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty || piece > BlackKing) continue;

@@ -1,6 +1,7 @@
 // Position set-up: the initial position, a FEN, and legal moves played on ply 0.
 #include "board/setup.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -97,16 +98,63 @@ bool PiecesPlayable(const PlyPosition& p, std::string& why) {
     return true;
 }
 
-// Castling letters, each kept only while its king and rook stand at home.
-void ReadCastling(const std::string& field, PlyPosition& p) {
-    for (char c : field) {
-        const Side side = c >= 'a' ? Black : White;
-        const char letter = c >= 'a' ? c : static_cast<char>(c - 'A' + 'a');
-        if (letter != 'k' && letter != 'q') continue;
-        const int rookHome = letter == 'k' ? KingRookHome[side] : QueenRookHome[side];
-        if (p.Board[KingHome[side]] == PieceOf(side, King) && p.Board[rookHome] == PieceOf(side, Rook))
-            p.CastleRights[2 * side + (letter == 'k' ? 1 : 0)] = 1;
+// The square of a side's king when it stands on the side's first rank, else 0.
+int KingOnFirstRank(const PlyPosition& p, Side side) {
+    const int first = QueenRookHome[side];  // a1 or a8
+    for (int sq = first; sq < first + 8; ++sq)
+        if (p.Board[sq] == PieceOf(side, King)) return sq;
+    return 0;
+}
+
+// The outermost rook of a side on one wing of its king on the first rank, or 0.
+int OutermostRook(const PlyPosition& p, Side side, int king, bool kingSide) {
+    const int first = QueenRookHome[side], rook = PieceOf(side, Rook);  // a1 or a8
+    if (kingSide) {
+        for (int sq = first + 7; sq > king; --sq)
+            if (p.Board[sq] == rook) return sq;
+    } else {
+        for (int sq = first; sq < king; ++sq)
+            if (p.Board[sq] == rook) return sq;
     }
+    return 0;
+}
+
+// The castling field, into the rights of p and the game's castling set-up.
+// "K", "Q", "k", "q" name the outermost rook on that wing (X-FEN; for the
+// standard squares, the corner rook); such a letter is skipped when the
+// king is not on its first rank or no rook stands on that wing. A file
+// letter (Shredder-FEN "HAha", or X-FEN's letter for an inner rook) names
+// the castling rook's file: without the side's king on its first rank and
+// the side's rook on that file, the FEN is refused (false, the reason in
+// why). Any other character (such as "-") is skipped.
+bool ReadCastling(const std::string& field, PlyPosition& p, CastlingSetup& setup, std::string& why) {
+    const int king[2] = {KingOnFirstRank(p, White), KingOnFirstRank(p, Black)};
+    int rook[4] = {0, 0, 0, 0};
+    for (char c : field) {
+        const bool lower = c >= 'a' && c <= 'z';
+        const Side side = lower ? Black : White;
+        const char letter = lower ? c : static_cast<char>(c - 'A' + 'a');
+        if (letter == 'k' || letter == 'q') {
+            if (king[side] == 0) continue;
+            const int found = OutermostRook(p, side, king[side], letter == 'k');
+            if (found != 0) rook[CastleRightOf(side, letter == 'k')] = found;
+        } else if (letter >= 'a' && letter <= 'h') {
+            const int sq = QueenRookHome[side] + (letter - 'a');
+            char refusal[64];
+            if (king[side] == 0) std::snprintf(refusal, sizeof refusal, "castling letter %c has no king on its first rank", c);
+            else if (p.Board[sq] != PieceOf(side, Rook))
+                std::snprintf(refusal, sizeof refusal, "castling letter %c has no rook on %c%c", c, letter, side == White ? '1' : '8');
+            else refusal[0] = 0;
+            if (refusal[0] != 0) {
+                why = refusal;
+                return false;
+            }
+            rook[CastleRightOf(side, sq > king[side])] = sq;
+        }
+    }
+    for (int r = 0; r < 4; ++r) p.CastleRights[r] = rook[r] != 0 ? 1 : 0;
+    ArrangeCastling(setup, king, rook, p.CastleRights);
+    return true;
 }
 
 // En-passant file, kept only when the opponent's pawn stands where its double
@@ -154,7 +202,8 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
     }
     if (!PiecesPlayable(p, why)) return false;
     p.SideToMove = fields.size() > 1 && fields[1][0] == 'b' ? Black : White;
-    if (fields.size() > 2) ReadCastling(fields[2], p);
+    CastlingSetup castling;
+    if (!ReadCastling(fields.size() > 2 ? fields[2] : std::string(), p, castling, why)) return false;
     if (fields.size() > 3) p.EpFile = ReadEpFile(fields[3], p);
     p.HalfmoveClock = fields.size() > 4 ? ReadClock(fields[4]) : 0;
 
@@ -175,6 +224,7 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
     p.MoveCount = -1;
 
     bt.PositionStack[0] = p;
+    bt.Castling = castling;
     ClearGameHistory();
     PrepareRoot();
     return true;
@@ -183,7 +233,7 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
 }  // namespace
 
 void SetupStart() {
-    SetStartPosition();
+    SetStartPosition();  // with the castling set-up of the initial position
     ClearGameHistory();
     PrepareRoot();
 }

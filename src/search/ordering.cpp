@@ -38,15 +38,22 @@ bool HoldsPieceOf(const PlyPosition& pos, Move m, int side) {
     return m.From != 0 && m.From < SquareSlots && ColourOf[pos.Board[m.From]] == side;
 }
 
-// Whether a move captures a piece (its to-byte is an occupied square).
-bool Captures(const PlyPosition& pos, Move m) { return !IsPromotion(m) && pos.Board[m.To] != 0; }
+// The piece a non-promotion captures, 0 for none: castling coded as the king
+// taking its own rook captures nothing.
+int VictimOf(const PlyPosition& pos, Move m) {
+    const int piece = pos.Board[m.To];
+    return ColourOf[piece] == pos.SideToMove ? Empty : piece;
+}
+
+// Whether a move captures a piece (its to-byte is a square holding an enemy piece).
+bool Captures(const PlyPosition& pos, Move m) { return !IsPromotion(m) && VictimOf(pos, m) != Empty; }
 
 // Ranking of two non-promotions by victim code minus attacker code, then the
 // victim code, then the history counter, then the centre value of the
 // destination. A move that captures nothing counts its victim as 0.
 bool RanksAbove(const PlyPosition& pos, Move a, Move b) {
     SearchThread& st = *ThreadSearch;
-    const int victimA = pos.Board[a.To], victimB = pos.Board[b.To];
+    const int victimA = VictimOf(pos, a), victimB = VictimOf(pos, b);
     const int diffA = victimA - pos.Board[a.From], diffB = victimB - pos.Board[b.From];
     if (diffA != diffB) return diffA > diffB;
     if (victimA != victimB) return victimA > victimB;

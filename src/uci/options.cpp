@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <string>
 
+#include "board/board.h"
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
 #include "search/tablebase.h"
 #include "search/threads.h"
+#include "uci/position.h"
 #include "uci/version.h"
 
 namespace {
@@ -57,6 +59,13 @@ constexpr OptionRow Options[] = {
      [](int lines, const std::string&) { MultiPvLines = lines; }, nullptr},
     {"Move Overhead", OptionKind::Spin, 50, 0, 5000, "", [] { return int{MoveOverheadMs}; },
      [](int ms, const std::string&) { MoveOverheadMs = ms; }, nullptr},
+    // Castling is coded as set up: a change makes the next "position" command set up afresh.
+    {"UCI_Chess960", OptionKind::Check, 0, 0, 1, "", [] { return int{Chess960Notation}; },
+     [](int on, const std::string&) {
+         if ((on != 0) != Chess960Notation) LastPositionLine.clear();
+         Chess960Notation = on != 0;
+     },
+     nullptr},
     // Endgame tablebases, in a build with the probing library only.
     {"SyzygyPath", OptionKind::String, 0, 0, 0, "", nullptr,
      [](int, const std::string& path) { SetTablebasePath(path); }, TablebasesBuiltIn},

@@ -19,8 +19,8 @@ uint32_t NextRandom() {
 
 void InitZobristKeys() {
     RandomState = 0;
-    for (int sq = 1; sq <= 64; ++sq) {
-        for (int piece = 1; piece <= 12; ++piece) {
+    for (int sq = FirstSquare; sq <= LastSquare; ++sq) {
+        for (int piece = 1; piece < PieceSlots; ++piece) {
             ZobristKeys[sq][piece].Lo = NextRandom();
             ZobristKeys[sq][piece].Hi = NextRandom();
         }
@@ -106,7 +106,7 @@ void ArrangeStandardCastling(CastlingSetup& c) {
 void ComputeSquareSets(PlyPosition& p) {
     std::memset(p.PieceSquares, 0, sizeof p.PieceSquares);
     std::memset(p.SideSquares, 0, sizeof p.SideSquares);
-    for (int s = 1; s <= 64; ++s) {
+    for (int s = FirstSquare; s <= LastSquare; ++s) {
         const int code = p.Board[s];
         if (code == Empty || code > BlackKing) continue;
         p.PieceSquares[code] |= SquareBit(s);

@@ -18,6 +18,16 @@ using Side = int32_t;
 // 0 empty, 1..6 white pawn..king, 7..12 black pawn..king.
 using PieceCode = uint8_t;
 
+// The board's edges: squares FirstSquare..LastSquare, files and ranks
+// numbered 1..8, and the king's and knight's target slots per square.
+constexpr int FirstSquare = 1;
+constexpr int LastSquare = 64;
+constexpr int FirstFile = 1, LastFile = 8;
+constexpr int FirstRank = 1, LastRank = 8;
+constexpr int TargetSlots = 8;
+// The square on a file and a rank.
+constexpr int SquareAt(int file, int rank) { return (rank - 1) * 8 + file; }
+
 constexpr Side White = 0;
 constexpr Side Black = 1;
 
@@ -42,24 +52,24 @@ struct Move {
 // Both bytes at once, as one 16-bit comparison.
 inline bool operator==(Move a, Move b) { return std::bit_cast<uint16_t>(a) == std::bit_cast<uint16_t>(b); }
 inline bool IsEmptyMove(Move m) { return m.From == 0; }
-inline bool IsPromotion(Move m) { return m.To > 64; }
+inline bool IsPromotion(Move m) { return m.To > LastSquare; }
 
 // Whether a to-byte is a square (1..64) or one of the promotion codes.
 constexpr bool IsValidToByte(int toByte) {
-    if (toByte >= 1 && toByte <= 64) return true;
+    if (toByte >= FirstSquare && toByte <= LastSquare) return true;
     if (toByte >= 71 && toByte <= 108) return (toByte - 71) % 10 < 8;
     if (toByte >= 111 && toByte <= 148) return (toByte - 111) % 10 < 8;
     return false;
 }
 // Destination square of a to-byte (the to-byte itself for ordinary moves).
 constexpr int DestinationOfByte(int toByte) {
-    if (toByte <= 64) return toByte;
+    if (toByte <= LastSquare) return toByte;
     if (toByte < 110) return toByte - 14 - 10 * ((toByte - 71) / 10);
     return toByte - 110 - 10 * ((toByte - 111) / 10);
 }
 // Piece code a promotion to-byte turns the pawn into (0 for an ordinary move).
 constexpr int PromotedPieceOfByte(int toByte) {
-    if (toByte <= 64) return 0;
+    if (toByte <= LastSquare) return 0;
     if (toByte < 110) return 2 + (toByte - 71) / 10;
     return 8 + (toByte - 111) / 10;
 }
@@ -78,14 +88,6 @@ inline constexpr auto ToByteTable = [] {
 }();
 inline int DestinationOf(int toByte) { return ToByteTable.destination[static_cast<uint8_t>(toByte)]; }
 inline int PromotedPiece(int toByte) { return ToByteTable.promoted[static_cast<uint8_t>(toByte)]; }
-
-// The board's edges: squares FirstSquare..LastSquare, files and ranks
-// numbered 1..8, and the king's and knight's target slots per square.
-constexpr int FirstSquare = 1;
-constexpr int LastSquare = 64;
-constexpr int FirstFile = 1, LastFile = 8;
-constexpr int FirstRank = 1, LastRank = 8;
-constexpr int TargetSlots = 8;
 
 // Table sizes. Squares are numbered 1..64 and piece codes 1..12, each with
 // slot 0 for "none", so tables indexed by them have one slot more.
@@ -209,10 +211,10 @@ enum RayDirection : int { NorthEast, NorthWest, SouthEast, SouthWest, North, Sou
 struct BoardGeometry {
     uint8_t File[SquareSlots];
     uint8_t Rank[SquareSlots];
-    uint8_t Knight[SquareSlots][8];  // 0-terminated when shorter than 8
-    uint8_t King[SquareSlots][8];
-    uint8_t RayLength[SquareSlots][8];  // squares from s to the edge in each RaySteps direction
-    uint64_t RayMask[SquareSlots][8];   // those squares as a mask (bit t - 1 for square t)
+    uint8_t Knight[SquareSlots][TargetSlots];  // 0-terminated when shorter than 8
+    uint8_t King[SquareSlots][TargetSlots];
+    uint8_t RayLength[SquareSlots][TargetSlots];  // squares from s to the edge in each RaySteps direction
+    uint64_t RayMask[SquareSlots][TargetSlots];   // those squares as a mask (bit t - 1 for square t)
 };
 
 constexpr BoardGeometry BuildBoardGeometry() {
@@ -223,7 +225,7 @@ constexpr BoardGeometry BuildBoardGeometry() {
     // King steps in the order -1, -9, +7, +1, -7, +9, -8, +8.
     constexpr int kingDf[8] = {-1, -1, -1, +1, +1, +1, 0, 0};
     constexpr int kingDr[8] = {0, -1, +1, 0, -1, +1, -1, +1};
-    for (int s = 1; s <= 64; ++s) {
+    for (int s = FirstSquare; s <= LastSquare; ++s) {
         int f = (s - 1) % 8 + 1, r = (s - 1) / 8 + 1;
         t.File[s] = static_cast<uint8_t>(f);
         t.Rank[s] = static_cast<uint8_t>(r);
@@ -258,8 +260,13 @@ inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
 inline constexpr const auto& RayMask = Geometry.RayMask;
 
-// The square numbers one rank apart.
+// The square numbers one rank apart, and the castling king's two-square step.
 constexpr int RankStep = 8;
+constexpr int CastlingKingStep = 2;
+// Promotion to-bytes: a pawn arriving on square d promotes to knight,
+// bishop, rook, queen with the to-bytes d + base + PromotionByteStep * k,
+// base WhitePromotionBase or BlackPromotionBase.
+constexpr int WhitePromotionBase = 14, BlackPromotionBase = 110, PromotionByteStep = 10, PromotionKinds = 4;
 
 // A rank seen from the other side (rank 2 of one side is rank 7 of the other).
 constexpr int MirrorRank(int rank) { return 9 - rank; }
@@ -354,7 +361,7 @@ inline uint64_t SquaresOfPiece(const uint8_t* board, int code) {
     return squares;
 #else
     uint64_t squares = 0;
-    for (int s = 1; s <= 64; ++s)
+    for (int s = FirstSquare; s <= LastSquare; ++s)
         if (board[s] == code) squares |= uint64_t{1} << (s - 1);
     return squares;
 #endif

@@ -16,7 +16,7 @@ bool PositionIsConsistent(int ply) {
     int kings[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0};
     int material = 0;
     uint32_t keyLo = bt.Castling.Key.Lo, keyHi = bt.Castling.Key.Hi;
-    for (int sq = 1; sq <= 64; ++sq) {
+    for (int sq = FirstSquare; sq <= LastSquare; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty) continue;
         if (piece > BlackKing) return false;
@@ -28,7 +28,7 @@ bool PositionIsConsistent(int ply) {
         }
         if (piece == PieceOf(side, Pawn)) {
             ++pawns[side];
-            if (RankOf[sq] == 1 || RankOf[sq] == 8) return false;
+            if (RankOf[sq] == FirstRank || RankOf[sq] == LastRank) return false;
         }
         material += PieceValue[piece];
         keyLo ^= ZobristKeys[sq][piece].Lo;

@@ -88,15 +88,16 @@ void MakeMove(int ply, int entry) {
         if (promoted != 0) {
             p.Material += PieceValue[promoted] - PieceValue[piece];
             SetSquare(p, f, promoted);
-        } else if (t - f == 16 || f - t == 16) {
+        } else if (t - f == 2 * RankStep || f - t == 2 * RankStep) {
             // A double step leaves an en-passant file only when an enemy pawn
             // stands beside the destination.
             const int enemyPawn = PieceOf(1 - s, Pawn);
-            if ((FileOf[t] != 1 && p.Board[t - 1] == enemyPawn) || (FileOf[t] != 8 && p.Board[t + 1] == enemyPawn))
+            if ((FileOf[t] != FirstFile && p.Board[t - 1] == enemyPawn) ||
+                (FileOf[t] != LastFile && p.Board[t + 1] == enemyPawn))
                 p.EpFile = FileOf[t];
         } else if (FileOf[f] != FileOf[t] && p.Board[t] == Empty) {
             // En passant: the captured pawn stands behind the destination.
-            const int e = s == White ? t - 8 : t + 8;
+            const int e = s == White ? t - RankStep : t + RankStep;
             const int captured = p.Board[e];
             if (captured != Empty) {
                 Toggle(p, e, captured);
@@ -104,7 +105,7 @@ void MakeMove(int ply, int entry) {
                 SetSquare(p, e, Empty);
             }
         }
-    } else if (piece == ownKing && (t - f == 2 || f - t == 2)) {
+    } else if (piece == ownKing && (t - f == CastlingKingStep || f - t == CastlingKingStep)) {
         // Castling in the standard coding: the rook comes from its corner.
         const int r = t > f ? KingRookHome[s] : QueenRookHome[s];
         const int rookTo = t > f ? t - 1 : t + 1;

@@ -50,8 +50,8 @@ inline bool QuietAllowed(const Generation& g) {
 
 // Four promotions (knight, bishop, rook, queen) of a pawn arriving on dest.
 inline void AddPromotions(Generation& g, int from, int dest) {
-    const int base = g.Us == White ? dest + 14 : dest + 110;
-    for (int k = 0; k < 4; ++k) Add(g, from, base + 10 * k);
+    const int base = dest + (g.Us == White ? WhitePromotionBase : BlackPromotionBase);
+    for (int k = 0; k < PromotionKinds; ++k) Add(g, from, base + PromotionByteStep * k);
 }
 
 // A pawn capture towards c (already known to be on the board).
@@ -70,30 +70,30 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
     const bool white = g.Us == White;
     // A pawn on its own last rank has no square in front; such a pawn never
     // stands on a set-up board, but the board is not trusted blindly.
-    if (RankOf[f] == (white ? 8 : 1)) return;
-    const int t = white ? f + 8 : f - 8;
-    const bool lastRank = RankOf[t] == (white ? 8 : 1);
+    if (RankOf[f] == (white ? LastRank : FirstRank)) return;
+    const int t = white ? f + RankStep : f - RankStep;
+    const bool lastRank = RankOf[t] == (white ? LastRank : FirstRank);
 
     if (g.Mode != GenerationMode::ContactEvasions && g.Board[t] == Empty) {
         if (lastRank) {
             AddPromotions(g, f, t);
         } else if (QuietAllowed(g)) {
             Add(g, f, t);
-            const int beyond = white ? t + 8 : t - 8;
-            if (RankOf[f] == (white ? 2 : 7) && g.Board[beyond] == Empty) Add(g, f, beyond);
+            const int beyond = white ? t + RankStep : t - RankStep;
+            if (RankOf[f] == (white ? FirstRank + 1 : LastRank - 1) && g.Board[beyond] == Empty) Add(g, f, beyond);
         }
     }
-    if (FileOf[t] != 1) {
+    if (FileOf[t] != FirstFile) {
         PawnCapture(g, f, t - 1, lastRank);
         if (g.KingCaptured) return;
     }
-    if (FileOf[t] != 8) {
+    if (FileOf[t] != LastFile) {
         PawnCapture(g, f, t + 1, lastRank);
         if (g.KingCaptured) return;
     }
     // En passant: EpFile names the file of the pawn that just made a double
     // step beside this one.
-    if (p.EpFile > 0 && RankOf[t] == (white ? 6 : 3) &&
+    if (p.EpFile > 0 && RankOf[t] == (white ? LastRank - 2 : FirstRank + 2) &&
         (g.Ply == 0 || p.SideToMove != bt.PositionStack[g.Ply - 1].SideToMove)) {
         if (p.EpFile == FileOf[t] + 1) Add(g, f, t + 1);
         else if (p.EpFile == FileOf[t] - 1) Add(g, f, t - 1);
@@ -101,7 +101,7 @@ inline void PawnCapture(Generation& g, int from, int c, bool lastRank) {
 }
 
 [[gnu::always_inline]] inline void KnightMoves(Generation& g, int f) {
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < TargetSlots; ++i) {
         const int t = KnightTargets[f][i];
         if (t == 0) break;
         const int piece = g.Board[t];
@@ -128,7 +128,7 @@ template <int direction>
     // The ray runs upwards for a positive step, so its nearest occupied
     // square is the lowest bit; downwards, the highest.
     int end = 0;
-    if (blockers != 0) end = step > 0 ? std::countr_zero(blockers) + 1 : 64 - std::countl_zero(blockers);
+    if (blockers != 0) end = step > 0 ? std::countr_zero(blockers) + 1 : LastSquare - std::countl_zero(blockers);
     if (g.Quiet) {
         const int stop = end != 0 ? end : f + step * (RayLength[f][direction] + 1);
         for (int t = f + step; t != stop; t += step) Add(g, f, t);
@@ -192,14 +192,16 @@ template <int direction>
     if (bt.Castling.KingTakesRook) [[unlikely]] return CastlingOntoOwnRooks(g, f, p, bt.Castling);
     const Side them = 1 - g.Us;
     // The castling right vouches for king and rook on their initial squares.
-    if (p.CastleRights[2 * g.Us] == 1 && f >= 4 && g.Board[f - 3] == Empty && g.Board[f - 2] == Empty &&
-        AttackingSquare(g.Ply, f - 2, them) == 0 && g.Board[f - 1] == Empty &&
+    // Long castling: the king passes f - 1 to f - 2, the rook comes from f - 4 over f - 3.
+    if (p.CastleRights[CastleRightOf(g.Us, false)] == 1 && f > CastlingKingStep + 1 && g.Board[f - 3] == Empty &&
+        g.Board[f - 2] == Empty && AttackingSquare(g.Ply, f - 2, them) == 0 && g.Board[f - 1] == Empty &&
         AttackingSquare(g.Ply, f - 1, them) == 0)
-        Add(g, f, f - 2);
-    if (p.CastleRights[2 * g.Us + 1] == 1 && f <= 62 && g.Board[f + 2] == Empty &&
-        AttackingSquare(g.Ply, f + 2, them) == 0 && g.Board[f + 1] == Empty &&
+        Add(g, f, f - CastlingKingStep);
+    // Short castling: the king passes f + 1 to f + 2.
+    if (p.CastleRights[CastleRightOf(g.Us, true)] == 1 && f <= LastSquare - CastlingKingStep &&
+        g.Board[f + 2] == Empty && AttackingSquare(g.Ply, f + 2, them) == 0 && g.Board[f + 1] == Empty &&
         AttackingSquare(g.Ply, f + 1, them) == 0)
-        Add(g, f, f + 2);
+        Add(g, f, f + CastlingKingStep);
 }
 
 // The squares where a piece on a square could capture, as masks (bit t - 1
@@ -207,25 +209,25 @@ template <int direction>
 // by side: a piece with no enemy piece on them adds nothing to a list of
 // captures, so it is passed over.
 struct CaptureReachTable {
-    uint64_t piece[7][SquareSlots];
+    uint64_t piece[King + 1][SquareSlots];
     uint64_t pawn[2][SquareSlots];
 };
 
 constexpr CaptureReachTable CaptureReach = [] {
     CaptureReachTable t{};
-    for (int s = 1; s <= 64; ++s) {
-        for (int i = 0; i < 8; ++i) {
-            if (KnightTargets[s][i] != 0) t.piece[2][s] |= SquareBit(KnightTargets[s][i]);
-            if (KingTargets[s][i] != 0) t.piece[6][s] |= SquareBit(KingTargets[s][i]);
+    for (int s = FirstSquare; s <= LastSquare; ++s) {
+        for (int i = 0; i < TargetSlots; ++i) {
+            if (KnightTargets[s][i] != 0) t.piece[Knight][s] |= SquareBit(KnightTargets[s][i]);
+            if (KingTargets[s][i] != 0) t.piece[King][s] |= SquareBit(KingTargets[s][i]);
         }
-        for (int d = NorthEast; d <= SouthWest; ++d) t.piece[3][s] |= RayMask[s][d];
-        for (int d = North; d <= West; ++d) t.piece[4][s] |= RayMask[s][d];
-        t.piece[5][s] = t.piece[3][s] | t.piece[4][s];
+        for (int d = NorthEast; d <= SouthWest; ++d) t.piece[Bishop][s] |= RayMask[s][d];
+        for (int d = North; d <= West; ++d) t.piece[Rook][s] |= RayMask[s][d];
+        t.piece[Queen][s] = t.piece[Bishop][s] | t.piece[Rook][s];
         for (int side = White; side <= Black; ++side) {
-            if (RankOf[s] == (side == White ? 8 : 1)) continue;
-            const int ahead = side == White ? s + 8 : s - 8;
-            if (FileOf[ahead] != 1) t.pawn[side][s] |= SquareBit(ahead - 1);
-            if (FileOf[ahead] != 8) t.pawn[side][s] |= SquareBit(ahead + 1);
+            if (RankOf[s] == (side == White ? LastRank : FirstRank)) continue;
+            const int ahead = side == White ? s + RankStep : s - RankStep;
+            if (FileOf[ahead] != FirstFile) t.pawn[side][s] |= SquareBit(ahead - 1);
+            if (FileOf[ahead] != LastFile) t.pawn[side][s] |= SquareBit(ahead + 1);
         }
     }
     return t;
@@ -277,7 +279,7 @@ void GenerateMoves(int ply, bool fullList) {
         const int checkerPiece = p.Board[g.Checker];
         const int king = p.KingSquare[g.Us];
         const bool knight = checkerPiece == WhiteKnight || checkerPiece == BlackKnight;
-        const bool adjacent = king >= 1 && king <= 64 &&
+        const bool adjacent = king >= FirstSquare && king <= LastSquare &&
                               FileOf[g.Checker] - FileOf[king] <= 1 && FileOf[king] - FileOf[g.Checker] <= 1 &&
                               RankOf[g.Checker] - RankOf[king] <= 1 && RankOf[king] - RankOf[g.Checker] <= 1;
         g.Mode = knight || adjacent ? GenerationMode::ContactEvasions : GenerationMode::Evasions;
@@ -296,12 +298,12 @@ void GenerateMoves(int ply, bool fullList) {
         const int f = std::countr_zero(left) + 1;
         const int type = KindOf(g.Us, p.Board[f]);
         switch (type) {
-            case 1: PawnMoves(g, f); break;
-            case 2: KnightMoves(g, f); break;
-            case 3: DiagonalMoves(g, f); break;
-            case 4: StraightMoves(g, f); break;
-            case 5: DiagonalMoves(g, f) && StraightMoves(g, f); break;
-            case 6: KingMoves(g, f); break;
+            case Pawn: PawnMoves(g, f); break;
+            case Knight: KnightMoves(g, f); break;
+            case Bishop: DiagonalMoves(g, f); break;
+            case Rook: StraightMoves(g, f); break;
+            case Queen: DiagonalMoves(g, f) && StraightMoves(g, f); break;
+            case King: KingMoves(g, f); break;
             default: break;
         }
         if (g.KingCaptured) {

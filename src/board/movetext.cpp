@@ -3,8 +3,8 @@
 
 namespace {
 void PutSquare(char* out, int square) {
-    out[0] = static_cast<char>('a' + (square - 1) % 8);
-    out[1] = static_cast<char>('1' + (square - 1) / 8);
+    out[0] = static_cast<char>('a' + FileOf[square] - FirstFile);
+    out[1] = static_cast<char>('1' + RankOf[square] - FirstRank);
 }
 }  // namespace
 
@@ -17,13 +17,13 @@ std::string SquareName(int square) {
 std::string MoveText(Move move) {
     int to = move.To;
     // The empty move, and to-bytes that no move carries, read as the null move.
-    if (move.From < 1 || move.From > 64 || !IsValidToByte(to)) return " 0000";
+    if (move.From < FirstSquare || move.From > LastSquare || !IsValidToByte(to)) return " 0000";
     int destination = DestinationOf(to);
     static constexpr char Letters[4] = {'n', 'b', 'r', 'q'};
     char text[6] = {' '};
     PutSquare(text + 1, move.From);
     PutSquare(text + 3, destination);
-    if (to <= 64) return std::string(text, 5);
+    if (!IsPromotion(move)) return std::string(text, 5);
     text[5] = Letters[(PromotedPiece(to) - 2) % 6];  // 2..5 white, 8..11 black
     return std::string(text, 6);
 }

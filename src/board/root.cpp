@@ -10,7 +10,7 @@ void PrepareRoot() {
     // The castling set-up's key (0 for the standard one) is part of every key of the game.
     p.KeyLo = bt.Castling.Key.Lo;
     p.KeyHi = bt.Castling.Key.Hi;
-    for (int sq = 1; sq <= 64; ++sq) {
+    for (int sq = FirstSquare; sq <= LastSquare; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty || piece > BlackKing) continue;
         p.KeyLo ^= ZobristKeys[sq][piece].Lo;

@@ -50,18 +50,18 @@ int PieceFromLetter(char c) {
 
 // Piece placement from rank 8 down; false when it runs off the board.
 bool ReadPlacement(const std::string& field, PlyPosition& p) {
-    int rank = 8, file = 1;
+    int rank = LastRank, file = FirstFile;
     for (char c : field) {
         if (c == '/') {
-            if (rank == 1) return false;
+            if (rank == FirstRank) return false;
             --rank;
-            file = 1;
+            file = FirstFile;
         } else if (c >= '1' && c <= '8') {
             file += c - '0';
-            if (file > 9) return false;
+            if (file > LastFile + 1) return false;
         } else if (int piece = PieceFromLetter(c); piece != Empty) {
-            if (file > 8) return false;
-            p.Board[(rank - 1) * 8 + file] = static_cast<uint8_t>(piece);
+            if (file > LastFile) return false;
+            p.Board[SquareAt(file, rank)] = static_cast<uint8_t>(piece);
             ++file;
         }
         // Any other character is skipped.
@@ -73,7 +73,7 @@ bool ReadPlacement(const std::string& field, PlyPosition& p) {
 // pawn on the first or last rank. The failed check goes to why.
 bool PiecesPlayable(const PlyPosition& p, std::string& why) {
     int kings[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0};
-    for (int sq = 1; sq <= 64; ++sq) {
+    for (int sq = FirstSquare; sq <= LastSquare; ++sq) {
         const int piece = p.Board[sq];
         if (piece == Empty) continue;
         const int side = ColourOf[piece];
@@ -81,7 +81,7 @@ bool PiecesPlayable(const PlyPosition& p, std::string& why) {
         if (piece == WhiteKing || piece == BlackKing) ++kings[side];
         if (piece == WhitePawn || piece == BlackPawn) {
             ++pawns[side];
-            if (RankOf[sq] == 1 || RankOf[sq] == 8) {
+            if (RankOf[sq] == FirstRank || RankOf[sq] == LastRank) {
                 why = "a pawn stands on the first or last rank";
                 return false;
             }
@@ -164,9 +164,9 @@ int ReadEpFile(const std::string& field, const PlyPosition& p) {
     const int file = field[0] - 'a' + 1;
     const bool whiteToMove = p.SideToMove == White;
     if (field.size() > 1 && field[1] != (whiteToMove ? '6' : '3')) return 0;
-    const int landed = whiteToMove ? 32 + file : 24 + file;   // rank 5 or rank 4
-    const int crossed = whiteToMove ? 40 + file : 16 + file;  // rank 6 or rank 3
-    const int origin = whiteToMove ? 48 + file : 8 + file;    // rank 7 or rank 2
+    const int landed = SquareAt(file, whiteToMove ? 5 : 4);
+    const int crossed = SquareAt(file, whiteToMove ? 6 : 3);
+    const int origin = SquareAt(file, whiteToMove ? 7 : 2);
     const int pawn = whiteToMove ? BlackPawn : WhitePawn;
     if (p.Board[landed] != pawn || p.Board[crossed] != Empty || p.Board[origin] != Empty) return 0;
     return file;
@@ -209,7 +209,7 @@ bool TrySetupFen(const std::string& fen, std::string& why) {
 
     // The side that is not to move must not be in check.
     int kingSquare[2] = {0, 0};
-    for (int sq = 1; sq <= 64; ++sq) {
+    for (int sq = FirstSquare; sq <= LastSquare; ++sq) {
         if (p.Board[sq] == WhiteKing) kingSquare[White] = sq;
         if (p.Board[sq] == BlackKing) kingSquare[Black] = sq;
     }

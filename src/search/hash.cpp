@@ -82,7 +82,7 @@ constexpr auto ToByteIsValid = [] {
 // that no store wrote together, say) becomes the empty move.
 inline Move MoveOfBits(uint64_t bits) {
     const Move m{static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8)};
-    if (m.From <= 64 && ToByteIsValid.valid[m.To]) return m;
+    if (m.From <= LastSquare && ToByteIsValid.valid[m.To]) return m;
     return Move{0, 0};
 }
 

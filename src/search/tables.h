@@ -13,6 +13,8 @@
 // from ply p; slot 0 of row p is also the move tried first at ply p.
 constexpr int PvRows = MaxPly;
 constexpr int PvSlots = MaxPly;
+// Bytes of a processor cache line: what one thread writes often sits on its own.
+constexpr int CacheLineBytes = 64;
 
 // Everything one search thread writes: its positions (board), its
 // evaluation cache (eval), the line and ordering tables and the counters of
@@ -33,8 +35,8 @@ struct SearchThread {
     // thread alone, read by the main thread for the reported totals. On a
     // cache line of its own, so that the counting does not slow down the
     // threads that read it or whose data would share its line.
-    alignas(64) std::atomic<uint64_t> NodeCount;
-    alignas(64) int32_t StartDepth;      // first iteration depth, from the table's root entry
+    alignas(CacheLineBytes) std::atomic<uint64_t> NodeCount;
+    alignas(CacheLineBytes) int32_t StartDepth;      // first iteration depth, from the table's root entry
     int32_t IterationDepth;
     int32_t SelDepth;        // deepest ply reached in the current iteration
     // The root has a move to play (set by the searches at ply 0; "quit" sets

@@ -48,8 +48,8 @@ TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
             ++checks;
         }
     }
-    EXPECT_EQ(spins, 4);
-    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(spins, 5);   // Hash, Threads, MultiPV, Move Overhead, UCI_Elo
+    EXPECT_EQ(checks, 3);  // Ponder, UCI_LimitStrength, UCI_ShowWDL
     engine.Send("isready");
     std::string answered;
     for (const std::string& line : engine.ReadUntil("readyok")) answered += line + "\n";

@@ -9,7 +9,9 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
+#include "search/strength.h"
 #include "search/threads.h"
+#include "search/wdl.h"
 #include "uci/version.h"
 
 namespace {
@@ -54,6 +56,12 @@ constexpr OptionRow Options[] = {
      [](int lines, const std::string&) { MultiPvLines = lines; }},
     {"Move Overhead", OptionKind::Spin, 50, 0, 5000, "", [] { return int{MoveOverheadMs}; },
      [](int ms, const std::string&) { MoveOverheadMs = ms; }},
+    {"UCI_LimitStrength", OptionKind::Check, 0, 0, 1, "", [] { return int{LimitStrength}; },
+     [](int on, const std::string&) { LimitStrength = on != 0; }},
+    {"UCI_Elo", OptionKind::Spin, DefaultStrengthElo, MinStrengthElo, MaxStrengthElo, "", [] { return int{StrengthElo}; },
+     [](int elo, const std::string&) { StrengthElo = elo; }},
+    {"UCI_ShowWDL", OptionKind::Check, 0, 0, 1, "", [] { return int{ShowWdl}; },
+     [](int on, const std::string&) { ShowWdl = on != 0; }},
 };
 
 // The option's line in the "uci" listing.

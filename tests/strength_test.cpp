@@ -105,12 +105,14 @@ TEST(Strength, LevelsFollowTheOptionsAndWeakenMoreAsTheRatingFalls) {
 
 TEST(Strength, TheLowestLevelPlaysLegalMovesAndWorseOnesMoreOftenThanAHigherLevel) {
     // Each position at the lowest rating and at a middle one, from the same
-    // seeds: every move is legal, and the weak level leaves the best line
-    // more often. The weakest level must also differ from the best line in
-    // a fair share of positions, or it would not be weaker by its choice.
+    // seeds: every move is legal, and the weak level leaves the best of its
+    // ranked lines more often. The weakest level must also leave it in a
+    // fair share of positions, or it would not be weaker by its choice.
     int weakWorse = 0, middleWorse = 0, positions = 0;
-    for (uint64_t seed = 1; seed <= 2; ++seed) {
+    uint64_t seed = 0;
+    for (int round = 0; round < 2; ++round) {
         for (const char* fen : GamePositions) {
+            ++seed;  // each position its own draw, the same for both levels
             const LevelMove weak = PlayAtLevel(fen, MinStrengthElo, seed);
             EXPECT_TRUE(IsLegalIn(fen, weak.Move)) << fen << " " << weak.Move;
             const LevelMove middle = PlayAtLevel(fen, 1500, seed);
@@ -128,7 +130,7 @@ TEST(Strength, TheLowestLevelPlaysLegalMovesAndWorseOnesMoreOftenThanAHigherLeve
 }
 
 TEST(Strength, TheChoiceStaysWithinTheMarginAndKeepsMates) {
-    const StrengthLevel weakest = LevelForStrength(0);
+    const StrengthLevel weakest = LevelForStrength(MinInternalStrength);
     SeedStrengthRandom(7);
     const int spread[] = {40, 20, 0, 40 - weakest.MarginCp - 1};
     int counts[4] = {0, 0, 0, 0};
@@ -161,21 +163,31 @@ TEST(Strength, TheEngineAnswersStopAndIsreadyAtOnceAtTheLowestLevel) {
 }
 
 TEST(Wdl, TriplesSumToAThousandRiseWithTheScoreAndDecidedScoresAreCertain) {
-    WdlPermille previous = WdlForScore(-15000);
-    EXPECT_EQ(previous.Loss, 1000);
-    for (int score = -14999; score <= 15000; score += 7) {
-        const WdlPermille w = WdlForScore(score);
-        EXPECT_EQ(w.Win + w.Draw + w.Loss, 1000) << score;
-        EXPECT_GE(w.Draw, 0) << score;
-        EXPECT_GE(w.Win, previous.Win) << score;
-        EXPECT_LE(w.Loss, previous.Loss) << score;
-        previous = w;
+    // From bare kings to more than the start position's material.
+    for (int material : {0, 10, 40, 78, 100}) {
+        WdlPermille previous = WdlForScore(-15000, material);
+        EXPECT_EQ(previous.Loss, 1000);
+        for (int score = -14999; score <= 15000; score += 7) {
+            const WdlPermille w = WdlForScore(score, material);
+            EXPECT_EQ(w.Win + w.Draw + w.Loss, 1000) << score << " " << material;
+            EXPECT_GE(w.Draw, 0) << score << " " << material;
+            EXPECT_GE(w.Win, previous.Win) << score << " " << material;
+            EXPECT_LE(w.Loss, previous.Loss) << score << " " << material;
+            previous = w;
+        }
+        EXPECT_EQ(WdlForScore(MateScore - 3, material).Win, 1000);
+        EXPECT_EQ(WdlForScore(-MateScore + 4, material).Loss, 1000);
+        const WdlPermille level = WdlForScore(0, material);
+        EXPECT_EQ(level.Win, level.Loss);
+        EXPECT_GT(level.Draw, 0);
     }
-    EXPECT_EQ(WdlForScore(MateScore - 3).Win, 1000);
-    EXPECT_EQ(WdlForScore(-MateScore + 4).Loss, 1000);
-    const WdlPermille level = WdlForScore(0);
-    EXPECT_EQ(level.Win, level.Loss);
-    EXPECT_GT(level.Draw, 0);
+    // The same small edge converts less often with little material left.
+    EXPECT_GT(WdlForScore(100, 78).Win, WdlForScore(100, 10).Win);
+    InitEngineTables();
+    ASSERT_TRUE(SetupFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
+    EXPECT_EQ(WdlMaterial(ThreadBoard->PositionStack[0]), 78);
+    ASSERT_TRUE(SetupFen("4k3/8/8/8/8/8/4P3/R3K3 w - - 0 1"));
+    EXPECT_EQ(WdlMaterial(ThreadBoard->PositionStack[0]), 6);
 }
 
 TEST(Wdl, ScoreLinesCarryTheTripleOnlyWhenAskedFor) {

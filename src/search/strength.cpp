@@ -21,7 +21,8 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, 0}, {1100, 300}, {1400, 550}, {1650, 800}, {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -500}, {1000, -140}, {1100, 84}, {1200, 357},
+    {1400, 675},            {1600, 854},  {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to
@@ -34,6 +35,11 @@ constexpr int ChoiceLines = 4;
 // at full strength, the temperature with the square of the distance to it.
 constexpr double WeakestTemperatureCp = 150;
 constexpr double WeakestMarginCp = 300;
+// Below strength 0 they grow linearly to these at MinInternalStrength, and
+// ExtraLines more root lines are searched to choose from.
+constexpr double BottomTemperatureCp = 400;
+constexpr double BottomMarginCp = 800;
+constexpr int ExtraLines = 2;
 
 uint64_t RandomState = 0x9e3779b97f4a7c15ULL;
 
@@ -65,8 +71,16 @@ int InternalStrengthForElo(int elo) {
 StrengthLevel LevelForStrength(int strength) {
     StrengthLevel level;
     if (strength >= MaxInternalStrength) return level;
-    const double x = std::max(0, strength) / static_cast<double>(MaxInternalStrength);
     level.Limited = true;
+    if (strength < 0) {
+        const double t = std::min(1.0, strength / static_cast<double>(MinInternalStrength));
+        level.Nodes = static_cast<uint64_t>(WeakestNodes);
+        level.Lines = ChoiceLines + static_cast<int>(std::lround(ExtraLines * t));
+        level.TemperatureCp = WeakestTemperatureCp + (BottomTemperatureCp - WeakestTemperatureCp) * t;
+        level.MarginCp = static_cast<int>(WeakestMarginCp + (BottomMarginCp - WeakestMarginCp) * t);
+        return level;
+    }
+    const double x = strength / static_cast<double>(MaxInternalStrength);
     level.Nodes = static_cast<uint64_t>(WeakestNodes * std::pow(StrongestNodes / WeakestNodes, x));
     level.Lines = ChoiceLines;
     level.TemperatureCp = WeakestTemperatureCp * (1 - x) * (1 - x);

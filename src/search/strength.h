@@ -18,8 +18,11 @@ constexpr int DefaultStrengthElo = 1300;
 extern bool LimitStrength;
 extern int32_t StrengthElo;
 
-// The internal scale of the weakening: 0 (weakest) to MaxInternalStrength
-// (full strength).
+// The internal scale of the weakening: MinInternalStrength (weakest) to
+// MaxInternalStrength (full strength). From 0 up the node budget grows and
+// the choice cools; below 0 the budget stays at its smallest and the choice
+// widens further (more lines, hotter, a wider margin).
+constexpr int MinInternalStrength = -500;
 constexpr int MaxInternalStrength = 1000;
 
 // What a level does to a search.

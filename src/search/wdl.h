@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "board/board.h"
+
 // Option value (set by "setoption" while no search runs).
 extern bool ShowWdl;
 
@@ -15,8 +17,12 @@ struct WdlPermille {
     int Draw;
     int Loss;
 };
-// The model's rates for a score of the root position (centipawns, or a mate
-// score): a decided score gives 1000/0/0 or 0/0/1000.
-WdlPermille WdlForScore(int score);
-// " wdl W D L" for a score when UCI_ShowWDL is on, else empty.
+// The material on the board in pawn units (pawn 1, knight and bishop 3,
+// rook 5, queen 9; both sides): 78 in the start position.
+int WdlMaterial(const PlyPosition& p);
+// The model's rates for a score (centipawns, or a mate score) of a position
+// with this material: a decided score gives 1000/0/0 or 0/0/1000.
+WdlPermille WdlForScore(int score, int material);
+// " wdl W D L" for a score of the root position (ply 0 of the calling
+// thread) when UCI_ShowWDL is on, else empty.
 std::string WdlText(int score);

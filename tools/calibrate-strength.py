@@ -14,7 +14,9 @@ openings from an EPD book played with both colours (-repeat).
 
 Writes a Markdown table (requested, measured, error margin, games, time
 control, reference) to --out and a CSV line per level to --out with .csv,
-which tools/strength-mapping.py turns into the engine's mapping.
+which tools/strength-mapping.py turns into the engine's mapping (the
+internal strength of each level is read from src/search/strength.cpp: run
+the script from the tree the engine was built from).
 """
 import argparse
 import math
@@ -23,6 +25,11 @@ import re
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import importlib
+
+mapping = importlib.import_module("strength-mapping")
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -142,7 +149,8 @@ def main():
         # A chained level inherits the anchor's uncertainty as well.
         margin = math.hypot(margin, base_margin)
         measured[level], margins[level] = base + diff, margin
-        row = dict(requested=level, measured=base + diff, margin=margin, games=w + d + l, wins=w, draws=d,
+        row = dict(requested=level, internal=mapping.internal_for_elo(level, mapping.current_mapping()),
+                   measured=base + diff, margin=margin, games=w + d + l, wins=w, draws=d,
                    losses=l, tc=args.tc, reference=reference, load=f"{before}/{load()}")
         rows.append(row)
         print(f"{level}: +{w} ={d} -{l} -> {base + diff:.0f} +- {margin:.0f} (load {row['load']})", flush=True)
@@ -155,9 +163,9 @@ def main():
             out.write(f"| {r['requested']} | {r['measured']:.0f} | ±{r['margin']:.0f} | {r['games']} "
                       f"({r['wins']} {r['draws']} {r['losses']}) | {r['tc']} | {r['reference']} | {r['load']} |\n")
     with open(os.path.splitext(args.out)[0] + ".csv", "w") as csv:
-        csv.write("requested,measured,margin,games,wins,draws,losses\n")
+        csv.write("requested,internal,measured,margin,games,wins,draws,losses\n")
         for r in rows:
-            csv.write(f"{r['requested']},{r['measured']:.1f},{r['margin']:.1f},{r['games']},"
+            csv.write(f"{r['requested']},{r['internal']},{r['measured']:.1f},{r['margin']:.1f},{r['games']},"
                       f"{r['wins']},{r['draws']},{r['losses']}\n")
     print(open(args.out).read())
 

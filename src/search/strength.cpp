@@ -21,8 +21,13 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, -500}, {1000, -140}, {1100, 84}, {1200, 357},
-    {1400, 675},            {1600, 854},  {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -500},
+    {1000, -140},
+    {1100, 84},
+    {1200, 357},
+    {1400, 675},
+    {1600, 854},
+    {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to

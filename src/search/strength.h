@@ -27,11 +27,11 @@ constexpr int MaxInternalStrength = 1000;
 
 // What a level does to a search.
 struct StrengthLevel {
-    bool Limited = false;    // false: the full engine, nothing below applies
-    uint64_t Nodes = 0;      // node budget of each move
-    int Lines = 1;           // best root lines searched to choose from
+    bool Limited = false;      // false: the full engine, nothing below applies
+    uint64_t Nodes = 0;        // node budget of each move
+    int Lines = 1;             // best root lines searched to choose from
     double TemperatureCp = 0;  // a line s centipawns below the best is s / T less likely (e-fold)
-    int MarginCp = 0;        // a line further below the best than this is never chosen
+    int MarginCp = 0;          // a line further below the best than this is never chosen
 };
 
 // The calibrated mapping from a requested rating to the internal scale

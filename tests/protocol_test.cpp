@@ -14,6 +14,9 @@ const char* UciReply =
     "option name Ponder type check default false\n"
     "option name MultiPV type spin default 1 min 1 max 64\n"
     "option name Move Overhead type spin default 50 min 0 max 5000\n"
+    "option name UCI_LimitStrength type check default false\n"
+    "option name UCI_Elo type spin default 1300 min 800 max 1800\n"
+    "option name UCI_ShowWDL type check default false\n"
     "uciok\n";
 }
 
@@ -33,6 +36,9 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: option name Ponder type check default false\r\n"
               "Quill: option name MultiPV type spin default 1 min 1 max 64\r\n"
               "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n"
+              "Quill: option name UCI_LimitStrength type check default false\r\n"
+              "Quill: option name UCI_Elo type spin default 1300 min 800 max 1800\r\n"
+              "Quill: option name UCI_ShowWDL type check default false\r\n"
               "Quill: uciok\r\n"
               "GUI: isready\r\n"
               "Quill: readyok\r\n"

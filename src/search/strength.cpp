@@ -21,13 +21,7 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, -500},
-    {1000, -140},
-    {1100, 84},
-    {1200, 357},
-    {1400, 675},
-    {1600, 854},
-    {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -198}, {1000, -58}, {1200, 312}, {1400, 589}, {1600, 816}, {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to

@@ -7,9 +7,11 @@ rated reference, the measured rating with its error margin, and a table.
 
 Reference: for a level of 1350 or more, Debian's stockfish (15.1) with
 UCI_LimitStrength and UCI_Elo set to the level; below 1350 (stockfish's
-lowest), Quill's own level --anchor (measured first in the same run against
-stockfish), and the level's rating is the anchor's measured rating plus the
-difference the match shows. Threads 1 for both, a fixed time control,
+lowest), a chain of Quill's own levels: each plays the nearest level above
+it with a measured rating (the first, the lowest level measured against
+stockfish; --anchor is added to the run when there is none), and a level's rating is its opponent's measured rating
+plus the difference the match shows (so keep the steps small, 200 or less:
+a match lost or won outright only bounds the difference). Threads 1 for both, a fixed time control,
 openings from an EPD book played with both colours (-repeat).
 
 Writes a Markdown table (requested, measured, error margin, games, time
@@ -42,10 +44,20 @@ def elo_from_score(score):
     return -400 * math.log10(1 / score - 1)
 
 
+def bounded_score(wins, draws, losses):
+    """The match score; a match won or lost outright counts half a game the
+    other way (its rating difference is then only a bound)."""
+    n = wins + draws + losses
+    score = (wins + draws / 2) / n
+    if score in (0, 1):
+        score = (0.5 if score == 0 else n - 0.5) / n
+    return score
+
+
 def rating_difference(wins, draws, losses):
     """Elo difference from a match and its 95% margin (trinomial variance)."""
     n = wins + draws + losses
-    score = (wins + draws / 2) / n
+    score = bounded_score(wins, draws, losses)
     variance = (wins * (1 - score) ** 2 + draws * (0.5 - score) ** 2 + losses * score**2) / n
     sigma = math.sqrt(variance / n)
     low, high = elo_from_score(score - 1.96 * sigma), elo_from_score(score + 1.96 * sigma)
@@ -103,7 +115,7 @@ def main():
     p.add_argument("--games", type=int, default=100, help="games per level")
     p.add_argument("--tc", default="5+0.05")
     p.add_argument("--concurrency", type=int, default=1)
-    p.add_argument("--anchor", type=int, default=1400, help="Quill level the levels below 1350 play against")
+    p.add_argument("--anchor", type=int, default=1400, help="Quill level the highest level below 1350 plays")
     p.add_argument("--quill", default=os.path.join(ROOT, "build", "quill"))
     p.add_argument("--fastchess", default=os.path.join(ROOT, "..", "shared", "clients", "fastchess"))
     p.add_argument("--book", default=None, help="EPD openings (made by tools/make-openings.py when absent)")
@@ -139,17 +151,18 @@ def main():
                         f"option.UCI_Elo={level}"]
             base, base_margin = level, 0.0
         else:
-            if args.anchor not in measured:
-                sys.exit(f"anchor level {args.anchor} has no measured rating")
-            base, base_margin = measured[args.anchor], margins[args.anchor]
-            reference = f"Quill UCI_Elo {args.anchor} (measured {base:.0f})"
-            opponent = quill_engine(args, "QuillAnchor", args.anchor)
+            # The chain: the nearest level above that has a measured rating.
+            above = min(x for x in measured if x > level)
+            base, base_margin = measured[above], margins[above]
+            reference = f"Quill UCI_Elo {above} (measured {base:.0f})"
+            opponent = quill_engine(args, "QuillAbove", above)
         w, d, l = play(args, quill_engine(args, "Quill", level), opponent, args.games, pgn)
         diff, margin = rating_difference(w, d, l)
         # A chained level inherits the anchor's uncertainty as well.
         margin = math.hypot(margin, base_margin)
         measured[level], margins[level] = base + diff, margin
-        row = dict(requested=level, internal=mapping.internal_for_elo(level, mapping.current_mapping()),
+        bound = "<" if w + d == 0 else ">" if l + d == 0 else ""
+        row = dict(bound=bound, requested=level, internal=mapping.internal_for_elo(level, mapping.current_mapping()),
                    measured=base + diff, margin=margin, games=w + d + l, wins=w, draws=d,
                    losses=l, tc=args.tc, reference=reference, load=f"{before}/{load()}")
         rows.append(row)
@@ -160,7 +173,7 @@ def main():
         out.write("| requested | measured | error margin (95%) | games (+ = -) | time control | reference | load |\n")
         out.write("|---|---|---|---|---|---|---|\n")
         for r in rows:
-            out.write(f"| {r['requested']} | {r['measured']:.0f} | ±{r['margin']:.0f} | {r['games']} "
+            out.write(f"| {r['requested']} | {r['bound']}{r['measured']:.0f} | ±{r['margin']:.0f} | {r['games']} "
                       f"({r['wins']} {r['draws']} {r['losses']}) | {r['tc']} | {r['reference']} | {r['load']} |\n")
     with open(os.path.splitext(args.out)[0] + ".csv", "w") as csv:
         csv.write("requested,internal,measured,margin,games,wins,draws,losses\n")

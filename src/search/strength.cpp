@@ -21,7 +21,7 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, -198}, {1000, -58}, {1200, 312}, {1400, 589}, {1600, 816}, {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -500}, {1000, -19}, {1200, 333}, {1400, 619}, {1600, 835}, {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to

@@ -21,7 +21,7 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, -500}, {1000, -19}, {1200, 333}, {1400, 619}, {1600, 835}, {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -164}, {1000, -33}, {1200, 326}, {1400, 599}, {1600, 835}, {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to

@@ -49,11 +49,11 @@ TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
             ++checks;
         }
     }
-    // Hash, Threads, MultiPV, Move Overhead, Ponder and UCI_Chess960; with
-    // the tablebase library also SyzygyProbeDepth, SyzygyProbeLimit and
-    // Syzygy50MoveRule.
-    EXPECT_EQ(spins, TablebasesBuiltIn() ? 6 : 4);
-    EXPECT_EQ(checks, TablebasesBuiltIn() ? 3 : 2);
+    // Hash, Threads, MultiPV, Move Overhead and UCI_Elo; Ponder, UCI_Chess960,
+    // UCI_LimitStrength and UCI_ShowWDL; with the tablebase library also
+    // SyzygyProbeDepth, SyzygyProbeLimit and Syzygy50MoveRule.
+    EXPECT_EQ(spins, TablebasesBuiltIn() ? 7 : 5);
+    EXPECT_EQ(checks, TablebasesBuiltIn() ? 5 : 4);
     engine.Send("isready");
     std::string answered;
     for (const std::string& line : engine.ReadUntil("readyok")) answered += line + "\n";

@@ -28,7 +28,10 @@ const std::string UciReply =
     "option name Ponder type check default false\n"
     "option name MultiPV type spin default 1 min 1 max 64\n"
     "option name Move Overhead type spin default 50 min 0 max 5000\n"
-    "option name UCI_Chess960 type check default false\n" +
+    "option name UCI_Chess960 type check default false\n"
+    "option name UCI_LimitStrength type check default false\n"
+    "option name UCI_Elo type spin default 1300 min 800 max 1800\n"
+    "option name UCI_ShowWDL type check default false\n" +
     SyzygyOptions + "uciok\n";
 }
 
@@ -48,7 +51,10 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: option name Ponder type check default false\r\n"
               "Quill: option name MultiPV type spin default 1 min 1 max 64\r\n"
               "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n"
-              "Quill: option name UCI_Chess960 type check default false\r\n" +
+              "Quill: option name UCI_Chess960 type check default false\r\n"
+              "Quill: option name UCI_LimitStrength type check default false\r\n"
+              "Quill: option name UCI_Elo type spin default 1300 min 800 max 1800\r\n"
+              "Quill: option name UCI_ShowWDL type check default false\r\n" +
                   LoggedSyzygyOptions() +
               "Quill: uciok\r\n"
               "GUI: isready\r\n"

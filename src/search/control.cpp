@@ -5,7 +5,9 @@
 #include <limits>
 #include <mutex>
 
+#include "search/strength.h"
 #include "search/tables.h"
+#include "search/wdl.h"
 
 Event SearchRequest;
 std::atomic<uint8_t> EngineRunning{1};
@@ -69,6 +71,9 @@ void ResetControlState() {
     SearchMoveCount = 0;
     MultiPvLines = 1;
     MoveOverheadMs = 50;
+    LimitStrength = false;
+    StrengthElo = DefaultStrengthElo;
+    ShowWdl = false;
     Pondering = false;
     HoldBestMove(false);
 }

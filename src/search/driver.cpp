@@ -4,15 +4,20 @@
 // ends with "bestmove".
 #include "search/driver.h"
 
+#include <algorithm>
+#include <string>
+
 #include "board/board.h"
 #include "platform/output.h"
 #include "search/control.h"
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/tablebase.h"
 #include "search/threads.h"
 #include "search/time.h"
+#include "search/wdl.h"
 
 namespace {
 
@@ -94,7 +99,10 @@ void RunSearch(int depthLimit) {
 
     if (FirstLegalRootMove().From == 0) {
         // Checkmated or stalemated: nothing to search and no line to show.
-        SendLine(bt.CheckerSquare[0] != 0 ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
+        const bool mated = bt.CheckerSquare[0] != 0;
+        std::string line = mated ? "info depth 0 score mate 0" : "info depth 0 score cp 0";
+        if (ShowWdl) line += mated ? " wdl 0 0 1000" : " wdl 0 1000 0";  // decided: lost, or drawn
+        SendLine(line);
         SearchState.store(SearchStopped);
         st.PvTable[0][0] = Move{0, 0};
         Answer(0);
@@ -102,8 +110,12 @@ void RunSearch(int depthLimit) {
     }
     const bool restricted = RestrictRootToSearchMoves();
     const bool narrowed = NarrowRootToTablebase();
-    const bool severalLines = MultiPvLines > 1;
-    if (severalLines) PrepareRootLines(restricted || narrowed);
+    // A limited strength searches several lines to choose among (its node
+    // budget is in NodeLimit); at full strength only MultiPV asks for them.
+    const StrengthLevel level = CurrentStrengthLevel();
+    const int lines = level.Limited ? std::max<int>(MultiPvLines, level.Lines) : MultiPvLines;
+    const bool severalLines = lines > 1;
+    if (severalLines) PrepareRootLines(restricted || narrowed, lines);
     st.IterationDepth = st.StartDepth;
     if (st.IterationDepth > MaxSearchDepth) st.IterationDepth = MaxSearchDepth;
     StartHelpers();
@@ -142,6 +154,7 @@ void RunSearch(int depthLimit) {
         if (SearchIsStopped()) break;
     }
     EndRootRestriction();
+    if (level.Limited && severalLines) score = PlayChosenRootLine(level, score);
 
     // A search cut off before its first move was scored, or decided by a
     // table entry, may leave a move of another position in row 0: the move

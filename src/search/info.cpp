@@ -9,6 +9,7 @@
 #include "search/tablebase.h"
 #include "search/threads.h"
 #include "search/time.h"
+#include "search/wdl.h"
 
 bool RootLinesMuted = false;
 
@@ -27,10 +28,11 @@ std::string NodesAndTime() {
 }  // namespace
 
 std::string ScoreText(int score) {
+    // With UCI_ShowWDL on, the expected outcome follows every score.
     if ((score > -MateBound && score < MateBound) || score > MateScore || score < -MateScore)
-        return " score cp " + std::to_string(score);
-    if (score > MateBound) return " score mate " + std::to_string((ScoreInfinity - score) / 2);
-    return " score mate -" + std::to_string((score + ScoreInfinity) / 2);
+        return " score cp " + std::to_string(score) + WdlText(score);
+    if (score > MateBound) return " score mate " + std::to_string((ScoreInfinity - score) / 2) + WdlText(score);
+    return " score mate -" + std::to_string((score + ScoreInfinity) / 2) + WdlText(score);
 }
 
 std::string SpeedLine(uint64_t nodes, double elapsedMs) {

@@ -6,7 +6,8 @@
 
 #include "board/board.h"
 
-// " score cp N", " score mate N" or " score mate -N" for a score.
+// " score cp N", " score mate N" or " score mate -N" for a score, followed
+// by " wdl W D L" when UCI_ShowWDL is on.
 std::string ScoreText(int score);
 // "info nodes N time T nps P" for N nodes searched in elapsedMs milliseconds.
 std::string SpeedLine(uint64_t nodes, double elapsedMs);

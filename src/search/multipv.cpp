@@ -2,7 +2,8 @@
 // each line asked for, every pass without the root moves that the earlier
 // passes of the iteration chose. The first pass is the ordinary search of
 // the whole list; later passes keep the root's table entry out of play,
-// since it holds the result over every move.
+// since it holds the result over every move. A limited strength level
+// searches its lines the same way and reports only as many as MultiPV asks.
 #include <algorithm>
 #include <cstring>
 
@@ -11,6 +12,7 @@
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
+#include "search/strength.h"
 
 namespace {
 
@@ -27,10 +29,13 @@ Move Candidates[MoveListCapacity];
 int32_t CandidateScores[MoveListCapacity];
 int CandidateCount = 0;
 bool Restricted = false;
+int LinesSearched = 1;  // lines per iteration: MultiPV's, or more for a strength level
 
 RootLine Lines[MaxLines];          // this iteration's lines, in pass order
 RootLine PreviousLines[MaxLines];  // the last complete iteration's, ranked
 int PreviousCount = 0;
+int PreviousDepth = 0;  // the iteration depth of PreviousLines
+int ChosenRank = 0;  // rank of the line the last limited search played (0 = the best)
 
 bool Excluded(Move m, int found) {
     for (int k = 0; k < found; ++k)
@@ -81,9 +86,10 @@ void SeedLaterPass(int rank) {
 
 }  // namespace
 
-void PrepareRootLines(bool restricted) {
+void PrepareRootLines(bool restricted, int lines) {
     BoardTables& bt = *ThreadBoard;
     Restricted = restricted;
+    LinesSearched = lines;
     PreviousCount = 0;
     CandidateCount = 0;
     const int count = bt.PositionStack[0].MoveCount;
@@ -101,7 +107,7 @@ int RootLineCandidates() { return CandidateCount; }
 
 int SearchRootLines(int previousScore) {
     SearchThread& st = *ThreadSearch;
-    const int wanted = std::min({MultiPvLines, CandidateCount, MaxLines});
+    const int wanted = std::min({LinesSearched, CandidateCount, MaxLines});
     int found = 0;
     RootLinesMuted = true;
     for (int pass = 0; pass < wanted; ++pass) {
@@ -130,11 +136,31 @@ int SearchRootLines(int previousScore) {
     std::stable_sort(Lines, Lines + found, [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
     std::memcpy(st.PvTable[0], Lines[0].Moves, sizeof st.PvTable[0]);
     if (found == wanted) {
+        // MultiPV 1 (lines searched only for a strength level's choice)
+        // shows the best line as a search of one line does.
+        if (MultiPvLines == 1) SendRootInfoLine(Lines[0].Score);
         for (int k = 0; k < found; ++k) {
-            SendMultiPvLine(k + 1, Lines[k].Score, Lines[k].Moves);
+            if (MultiPvLines > 1 && k < MultiPvLines) SendMultiPvLine(k + 1, Lines[k].Score, Lines[k].Moves);
             PreviousLines[k] = Lines[k];
         }
         PreviousCount = found;
+        PreviousDepth = st.IterationDepth;
     }
     return Lines[0].Score;
 }
+
+int PlayChosenRootLine(const StrengthLevel& level, int score) {
+    SearchThread& st = *ThreadSearch;
+    ChosenRank = 0;
+    if (PreviousCount == 0) return score;
+    int scores[MaxLines];
+    for (int k = 0; k < PreviousCount; ++k) scores[k] = PreviousLines[k].Score;
+    const int chosen = ChooseRootLine(scores, PreviousCount, level);
+    ChosenRank = chosen;
+    std::memcpy(st.PvTable[0], PreviousLines[chosen].Moves, sizeof st.PvTable[0]);
+    // The line shown with the answer names the depth the choice was made at.
+    st.IterationDepth = PreviousDepth;
+    return PreviousLines[chosen].Score;
+}
+
+int ChosenRootLineRank() { return ChosenRank; }

@@ -10,14 +10,25 @@ bool RestrictRootToSearchMoves();
 // Undoes the table restriction at the end of a search.
 void EndRootRestriction();
 
+struct StrengthLevel;
+
 // Takes the root's legal moves as the candidates of a search of several
-// lines; restricted tells whether searchmoves already cut the list.
-void PrepareRootLines(bool restricted);
+// lines, lines of them per iteration (MultiPV, or more for a strength
+// level's choice); restricted tells whether searchmoves already cut the list.
+void PrepareRootLines(bool restricted, int lines);
 // The number of candidates (the legal root moves searched).
 int RootLineCandidates();
 // One iteration of a search of several lines: the root is searched once per
 // line, each time without the moves already chosen in this iteration. The
 // lines of a complete iteration are ranked by score and reported with their
-// "multipv" numbers; row 0 of the PvTable then holds the best line. Returns
-// the best line's score, or previousScore when the first pass was cut short.
+// "multipv" numbers (the first MultiPV of them; with MultiPV 1 the best as a
+// plain line); row 0 of the PvTable then holds the best line. Returns the
+// best line's score, or previousScore when the first pass was cut short.
 int SearchRootLines(int previousScore);
+// The end of a limited search: row 0 of the PvTable becomes the line the
+// level chooses among the last complete iteration's ranked lines; returns
+// its score (score when no iteration completed, row 0 then stays).
+int PlayChosenRootLine(const StrengthLevel& level, int score);
+// The rank (0 = the best) among the last complete iteration's lines of the
+// line the last limited search played.
+int ChosenRootLineRank();

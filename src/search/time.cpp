@@ -8,6 +8,7 @@
 #include "board/board.h"
 #include "platform/platform.h"
 #include "search/limits.h"
+#include "search/strength.h"
 #include "search/tables.h"
 #include "search/threads.h"
 
@@ -95,6 +96,10 @@ void AllocateTime(const GoLimits& go) {
     const double start = CurrentTime();
     ReportStartTime = start;
     NodeLimit = go.HasNodes ? static_cast<uint64_t>(go.Nodes) : 0;
+    // A limited strength's budget: counted in nodes, so that a level plays
+    // alike on any machine; the clock's limits still apply on top of it.
+    const StrengthLevel level = CurrentStrengthLevel();
+    if (level.Limited && (NodeLimit == 0 || level.Nodes < NodeLimit)) NodeLimit = level.Nodes;
     MateLimit = go.HasMate ? go.Mate : 0;
     DepthLimit = MaxSearchDepth;
     if (go.HasDepth) DepthLimit = std::min<int32_t>(go.Depth, MaxSearchDepth);

@@ -10,8 +10,10 @@
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
+#include "search/strength.h"
 #include "search/tablebase.h"
 #include "search/threads.h"
+#include "search/wdl.h"
 #include "uci/position.h"
 #include "uci/version.h"
 
@@ -66,6 +68,12 @@ constexpr OptionRow Options[] = {
          Chess960Notation = on != 0;
      },
      nullptr},
+    {"UCI_LimitStrength", OptionKind::Check, 0, 0, 1, "", [] { return int{LimitStrength}; },
+     [](int on, const std::string&) { LimitStrength = on != 0; }, nullptr},
+    {"UCI_Elo", OptionKind::Spin, DefaultStrengthElo, MinStrengthElo, MaxStrengthElo, "", [] { return int{StrengthElo}; },
+     [](int elo, const std::string&) { StrengthElo = elo; }, nullptr},
+    {"UCI_ShowWDL", OptionKind::Check, 0, 0, 1, "", [] { return int{ShowWdl}; },
+     [](int on, const std::string&) { ShowWdl = on != 0; }, nullptr},
     // Endgame tablebases, in a build with the probing library only.
     {"SyzygyPath", OptionKind::String, 0, 0, 0, "", nullptr,
      [](int, const std::string& path) { SetTablebasePath(path); }, TablebasesBuiltIn},

@@ -10,6 +10,7 @@
 #include "search/control.h"
 #include "search/driver.h"
 #include "search/reset.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "uci/perft.h"
 #include "uci/reader.h"
@@ -18,6 +19,9 @@ int RunEngine() {
     PrepareProcessIo();
     OpenLog();
     ResetEngineState();
+    // The strength levels' choice differs from run to run, also for a GUI
+    // that never sends "ucinewgame".
+    ReseedStrengthForNewGame();
 
     ResetEvent(SearchRequest);
     // The input thread lowers its own priority before it reads anything.

@@ -14,6 +14,7 @@
 #include "search/control.h"
 #include "search/info.h"
 #include "search/reset.h"
+#include "search/strength.h"
 #include "search/tables.h"
 #include "search/time.h"
 #include "uci/options.h"
@@ -288,6 +289,7 @@ bool ExecuteLine(const std::string& received) {
         // output of a freshly started engine.
         WaitForSearchEnd();
         ClearLearnedState();
+        ReseedStrengthForNewGame();
         LastPositionLine.clear();
         known = true;
     } else if (Contains(lower, "ponderhit")) {

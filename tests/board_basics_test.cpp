@@ -41,7 +41,7 @@ TEST(BoardTables, TargetListsFollowTheirOffsetOrder) {
 TEST(BoardTables, PromotionCodesDecode) {
     EXPECT_EQ(DestinationOf(101), 57);  // a8 queen
     EXPECT_EQ(PromotedPiece(101), WhiteQueen);
-    EXPECT_EQ(DestinationOf(148), 8);   // h1 queen
+    EXPECT_EQ(DestinationOf(148), 8);  // h1 queen
     EXPECT_EQ(PromotedPiece(148), BlackQueen);
     EXPECT_EQ(DestinationOf(78), 64);
     EXPECT_EQ(PromotedPiece(78), WhiteKnight);

@@ -57,4 +57,7 @@ inline void EmptyBoard(Side side) {
     std::memset(&p, 0, sizeof p);
     p.SideToMove = side;
 }
-inline void Put(int ply, const char* square, int piece) { BoardTables& bt = *ThreadBoard; SetSquare(bt.PositionStack[ply], Sq(square), piece); }
+inline void Put(int ply, const char* square, int piece) {
+    BoardTables& bt = *ThreadBoard;
+    SetSquare(bt.PositionStack[ply], Sq(square), piece);
+}

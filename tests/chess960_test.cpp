@@ -223,7 +223,8 @@ TEST(Chess960, ProtocolCastlingMateAndGameFromStartpos) {
     EXPECT_EQ(lines.back(), "bestmove f1h1");
     bool matePv = false;
     for (const std::string& line : lines)
-        matePv = matePv || (line.find("score mate 1 ") != std::string::npos && line.find(" pv f1h1") != std::string::npos);
+        matePv =
+            matePv || (line.find("score mate 1 ") != std::string::npos && line.find(" pv f1h1") != std::string::npos);
     EXPECT_TRUE(matePv);
     // Both sides castle in the game text; the search goes on from there.
     engine.Send("position startpos moves e2e4 e7e5 g1f3 g8f6 f1c4 f8c5 e1h1 e8h8");

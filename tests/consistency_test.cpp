@@ -66,8 +66,16 @@ TEST(PositionCheck, PlayedPositionsPassAndEachCorruptionIsCaught) {
         {"king square", [](PlyPosition& p) { p.KingSquare[White] = Sq("d1"); }},
         {"second king", [](PlyPosition& p) { SetSquare(p, "d1", WhiteKing); }},
         {"no black king", [](PlyPosition& p) { SetSquare(p, "e8", Empty); }},
-        {"pawn on its last rank", [](PlyPosition& p) { SetSquare(p, "a2", Empty); SetSquare(p, "b8", WhitePawn); }},
-        {"ninth pawn", [](PlyPosition& p) { SetSquare(p, "a6", Empty); SetSquare(p, "d4", BlackPawn); }},
+        {"pawn on its last rank",
+         [](PlyPosition& p) {
+             SetSquare(p, "a2", Empty);
+             SetSquare(p, "b8", WhitePawn);
+         }},
+        {"ninth pawn",
+         [](PlyPosition& p) {
+             SetSquare(p, "a6", Empty);
+             SetSquare(p, "d4", BlackPawn);
+         }},
         {"right without its rook", [](PlyPosition& p) { SetSquare(p, "h1", Empty); }},
         {"piece code beyond the kings", [](PlyPosition& p) { p.Board[Sq("d4")] = 13; }},
         {"side to move", [](PlyPosition& p) { p.SideToMove = 2; }},
@@ -103,7 +111,8 @@ TEST(PlyRecord, SaveRestoreAndCopyCarryEveryPerPlyTable) {
         st.VerifiedCount[ply] = 7;
     };
     auto expectFilled = [&](int ply) {
-        EXPECT_EQ(std::memcmp(bt.PositionStack[ply].Board, bt.PositionStack[0].Board, sizeof bt.PositionStack[0].Board), 0);
+        EXPECT_EQ(std::memcmp(bt.PositionStack[ply].Board, bt.PositionStack[0].Board, sizeof bt.PositionStack[0].Board),
+                  0);
         EXPECT_EQ(bt.PositionStack[ply].Board[Sq("e5")], WhitePawn);
         EXPECT_EQ(bt.PositionStack[ply].EpFile, bt.PositionStack[0].EpFile);
         EXPECT_EQ(bt.PositionStack[ply].KeyLo, bt.PositionStack[0].KeyLo);

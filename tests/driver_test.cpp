@@ -7,10 +7,10 @@
 #include "search_test_util.h"
 
 TEST(DriverText, ScoreTextShowsMatesAsMovesAndEverythingElseInCentipawns) {
-    EXPECT_EQ(ScoreText(29999), " score mate 1");   // mate delivered at ply 1
-    EXPECT_EQ(ScoreText(29997), " score mate 2");   // at ply 3
+    EXPECT_EQ(ScoreText(29999), " score mate 1");  // mate delivered at ply 1
+    EXPECT_EQ(ScoreText(29997), " score mate 2");  // at ply 3
     EXPECT_EQ(ScoreText(29995), " score mate 3");
-    EXPECT_EQ(ScoreText(-29998), " score mate -1"); // mated at ply 2
+    EXPECT_EQ(ScoreText(-29998), " score mate -1");  // mated at ply 2
     EXPECT_EQ(ScoreText(-29996), " score mate -2");
     EXPECT_EQ(ScoreText(-30001), " score cp -30001");
     EXPECT_EQ(ScoreText(30001), " score cp 30001");
@@ -28,10 +28,10 @@ TEST(DriverText, SpeedLineUsesTruncatedTimeAndSixtyFourBitProduct) {
 }
 
 TEST(DriverStopRules, DepthLimitAndSingleRootMoveStopInAnyState) {
-    EXPECT_EQ(DecideAfterIteration(0, 3, 1, 0, 1e9, 20), IterationVerdict::Stop);   // "go depth 1": one iteration at 3
+    EXPECT_EQ(DecideAfterIteration(0, 3, 1, 0, 1e9, 20), IterationVerdict::Stop);  // "go depth 1": one iteration at 3
     EXPECT_EQ(DecideAfterIteration(0, 5, 5, 0, 1e9, 20), IterationVerdict::Stop);
     EXPECT_EQ(DecideAfterIteration(0, 4, 5, 0, 1e9, 20), IterationVerdict::Deeper);
-    EXPECT_EQ(DecideAfterIteration(0, 3, 79, 0, 1e9, 1), IterationVerdict::Stop);   // a single root move
+    EXPECT_EQ(DecideAfterIteration(0, 3, 79, 0, 1e9, 1), IterationVerdict::Stop);  // a single root move
     EXPECT_EQ(DecideAfterIteration(0, 3, 79, 0, 1e9, 2), IterationVerdict::Deeper);
     // Before the deadline has passed neither the score nor the clock matters.
     EXPECT_EQ(DecideAfterIteration(0, 10, 79, 29999, 0, 20), IterationVerdict::Deeper);
@@ -66,7 +66,8 @@ TEST(DriverSearch, DepthOneStillSearchesTheFirstIterationAtDepthThree) {
     EXPECT_EQ(SearchState.load(), 2);
     EXPECT_EQ(SearchDeadline, 0);
     EXPECT_GT(st.NodeCount, 20u);
-    EXPECT_TRUE(IsLegalIn("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", MoveText(st.PvTable[0][0]).substr(1)));
+    EXPECT_TRUE(
+        IsLegalIn("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", MoveText(st.PvTable[0][0]).substr(1)));
 }
 
 TEST(DriverSearch, SingleRootMoveEndsAfterTheFirstIteration) {

@@ -81,13 +81,12 @@ TEST(EvalFrame, DeadDrawsSetTheFlagAndCachedCallsClearIt) {
         bool dead;
     };
     const Case cases[] = {
-        {"8/8/8/4k3/8/8/8/4K3 w - - 0 1", true},         // bare kings
-        {"8/8/8/4k3/8/8/8/4K3 b - - 0 1", true},
-        {"8/8/8/4k3/8/8/8/1N2K3 b - - 0 1", true},       // king and knight
-        {"8/8/8/4k3/8/2b5/8/4K3 w - - 0 1", true},       // king and bishop
-        {"5b2/8/8/4k3/8/8/8/2B1K3 w - - 0 1", true},     // bishops on dark squares
-        {"2b5/8/8/4k3/8/8/8/3BK3 b - - 0 1", true},      // bishops on light squares
-        {"2b5/8/8/4k3/8/8/8/2B1K3 w - - 0 1", false},    // opposite colours: clamped to 0
+        {"8/8/8/4k3/8/8/8/4K3 w - - 0 1", true},                                                  // bare kings
+        {"8/8/8/4k3/8/8/8/4K3 b - - 0 1", true},      {"8/8/8/4k3/8/8/8/1N2K3 b - - 0 1", true},  // king and knight
+        {"8/8/8/4k3/8/2b5/8/4K3 w - - 0 1", true},                                                // king and bishop
+        {"5b2/8/8/4k3/8/8/8/2B1K3 w - - 0 1", true},   // bishops on dark squares
+        {"2b5/8/8/4k3/8/8/8/3BK3 b - - 0 1", true},    // bishops on light squares
+        {"2b5/8/8/4k3/8/8/8/2B1K3 w - - 0 1", false},  // opposite colours: clamped to 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fen);

@@ -49,7 +49,8 @@ void ExpectConsistent(int ply) {
     EXPECT_EQ(p.KeyLo, lo);
     EXPECT_EQ(p.KeyHi, hi);
     EXPECT_EQ(p.StateCode, ComputeStateCode(p));
-    for (int piece = WhitePawn; piece <= BlackKing; ++piece) EXPECT_EQ(p.PieceSquares[piece], pieceSquares[piece]) << piece;
+    for (int piece = WhitePawn; piece <= BlackKing; ++piece)
+        EXPECT_EQ(p.PieceSquares[piece], pieceSquares[piece]) << piece;
     EXPECT_EQ(p.SideSquares[White], sideSquares[White]);
     EXPECT_EQ(p.SideSquares[Black], sideSquares[Black]);
 }

@@ -172,7 +172,6 @@ TEST(MoveGen, AnOverfullListStopsAtItsCapacity) {
     EXPECT_EQ(bt.MoveList[0][2].From, 2);
 }
 
-
 // A captures-only list (not in check) is the full list's captures, promotions
 // and en-passant captures, in the full list's order, whichever pieces it
 // passes over; checked along random games from positions rich in captures,

@@ -13,5 +13,6 @@ TEST(MoveTextTest, CoordinateTextOfMovesAndPromotions) {
     EXPECT_EQ(MoveText({12, 133}), " d2c1r");
     EXPECT_EQ(MoveText({52, 91}), " d7a8r");  // 91 - 34 = 57
     EXPECT_EQ(MoveText({0, 0}), " 0000");
-    for (int bad : {65, 70, 79, 80, 109, 110, 119, 149, 255}) EXPECT_EQ(MoveText({12, static_cast<uint8_t>(bad)}), " 0000") << bad;
+    for (int bad : {65, 70, 79, 80, 109, 110, 119, 149, 255})
+        EXPECT_EQ(MoveText({12, static_cast<uint8_t>(bad)}), " 0000") << bad;
 }

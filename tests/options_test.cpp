@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "search/tablebase.h"
 #include "engine_process.h"
+#include "search/tablebase.h"
 
 TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
     EngineProcess engine;

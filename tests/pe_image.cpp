@@ -9,7 +9,8 @@ struct Bytes {
     std::string Data;
 
     uint32_t Read(std::size_t offset, int width) const {
-        if (offset + width > Data.size() || offset + width < offset) throw std::runtime_error("read past the end of the file");
+        if (offset + width > Data.size() || offset + width < offset)
+            throw std::runtime_error("read past the end of the file");
         uint32_t value = 0;
         for (int i = width - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(Data[offset + i]);
         return value;
@@ -26,7 +27,8 @@ std::size_t RvaToOffset(const std::vector<Section>& sections, uint32_t rva) {
     for (const Section& s : sections) {
         uint32_t extent = s.VirtualSize > s.RawSize ? s.VirtualSize : s.RawSize;
         if (rva >= s.VirtualAddress && rva < s.VirtualAddress + extent) {
-            if (rva - s.VirtualAddress >= s.RawSize) throw std::runtime_error("address outside the section's file data");
+            if (rva - s.VirtualAddress >= s.RawSize)
+                throw std::runtime_error("address outside the section's file data");
             return s.RawOffset + (rva - s.VirtualAddress);
         }
     }

@@ -82,8 +82,8 @@ void ExpectClosingLines(const std::vector<std::string>& lines) {
     ASSERT_TRUE(std::regex_match(speed, m, std::regex("info nodes ([0-9]+) time [0-9]+ nps [0-9]+"))) << speed;
     std::string lastPv, lastNodes = "0";
     for (std::size_t k = 0; k + 2 < lines.size(); ++k) {
-        const bool lowerRank = lines[k].find(" multipv ") != std::string::npos &&
-                               lines[k].find(" multipv 1 ") == std::string::npos;
+        const bool lowerRank =
+            lines[k].find(" multipv ") != std::string::npos && lines[k].find(" multipv 1 ") == std::string::npos;
         if (!PvOf(lines[k]).empty() && !lowerRank) lastPv = PvOf(lines[k])[0];
         std::smatch n;
         if (std::regex_search(lines[k], n, std::regex(" nodes ([0-9]+)"))) lastNodes = n[1];
@@ -242,8 +242,9 @@ TEST(ProtocolGo, MultiPvThreeRanksThreeLinesPerDepthAndOneChangesNothing) {
     engine.Send("go depth 6");
     const auto lines = engine.ReadUntil("bestmove", 120000);
     ASSERT_FALSE(lines.empty());
-    const std::regex form("info depth ([0-9]+) seldepth [0-9]+ multipv ([0-9]+) score cp (-?[0-9]+) nodes [0-9]+ "
-                          "time [0-9]+ pv [a-h1-8nbrq ]+");
+    const std::regex form(
+        "info depth ([0-9]+) seldepth [0-9]+ multipv ([0-9]+) score cp (-?[0-9]+) nodes [0-9]+ "
+        "time [0-9]+ pv [a-h1-8nbrq ]+");
     std::vector<std::string> ranked;  // every multipv line, in order
     for (const auto& l : lines) {
         if (l.find("currmove") != std::string::npos || StartsWith(l, "info nodes ") || StartsWith(l, "bestmove"))

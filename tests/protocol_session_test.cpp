@@ -130,15 +130,14 @@ TEST(ProtocolSession, RejectedInputLeavesThePreviousPositionAndTheLegalMoves) {
 
 TEST(ProtocolSession, TabsAndRunsOfBlanksSeparateWordsLikeOneBlank) {
     EngineProcess plain, spaced;
-    const auto expected = Session(plain, {"position fen 4k3/8/8/8/8/8/4P3/4K2R w K - 0 1 moves e1g1 e8d7",
-                                          "go depth 5 searchmoves f1f7 e2e4"});
+    const auto expected = Session(
+        plain, {"position fen 4k3/8/8/8/8/8/4P3/4K2R w K - 0 1 moves e1g1 e8d7", "go depth 5 searchmoves f1f7 e2e4"});
     const auto got = Session(spaced, {"position\tfen  4k3/8/8/8/8/8/4P3/4K2R \t w K - 0 1\tmoves e1g1\t\te8d7",
                                       "go\tdepth  5 searchmoves\tf1f7   e2e4"});
     EXPECT_EQ(got, expected);
     // Castling was played: the rook stands on f1 and can go to f7.
     ASSERT_FALSE(got.empty());
-    EXPECT_TRUE(got.back().rfind("bestmove f1f7", 0) == 0 || got.back().rfind("bestmove e2e4", 0) == 0)
-        << got.back();
+    EXPECT_TRUE(got.back().rfind("bestmove f1f7", 0) == 0 || got.back().rfind("bestmove e2e4", 0) == 0) << got.back();
     plain.Send("quit");
     spaced.Send("quit");
     EXPECT_EQ(plain.Wait(), 0);

@@ -7,11 +7,12 @@
 
 namespace {
 // The Syzygy options, offered when the build probes tables.
-const std::string SyzygyOptions = TablebasesBuiltIn() ? "option name SyzygyPath type string default <empty>\n"
-                                                        "option name SyzygyProbeDepth type spin default 1 min 1 max 100\n"
-                                                        "option name Syzygy50MoveRule type check default true\n"
-                                                        "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
-                                                      : "";
+const std::string SyzygyOptions = TablebasesBuiltIn()
+                                      ? "option name SyzygyPath type string default <empty>\n"
+                                        "option name SyzygyProbeDepth type spin default 1 min 1 max 100\n"
+                                        "option name Syzygy50MoveRule type check default true\n"
+                                        "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
+                                      : "";
 // The same lines as Log.Txt shows them.
 std::string LoggedSyzygyOptions() {
     std::string logged;
@@ -33,7 +34,7 @@ const std::string UciReply =
     "option name UCI_Elo type spin default 1300 min 800 max 1800\n"
     "option name UCI_ShowWDL type check default false\n" +
     SyzygyOptions + "uciok\n";
-}
+}  // namespace
 
 TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
     EngineProcess engine;
@@ -56,10 +57,10 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: option name UCI_Elo type spin default 1300 min 800 max 1800\r\n"
               "Quill: option name UCI_ShowWDL type check default false\r\n" +
                   LoggedSyzygyOptions() +
-              "Quill: uciok\r\n"
-              "GUI: isready\r\n"
-              "Quill: readyok\r\n"
-              "GUI: quit\r\n");
+                  "Quill: uciok\r\n"
+                  "GUI: isready\r\n"
+                  "Quill: readyok\r\n"
+                  "GUI: quit\r\n");
 }
 
 TEST(Protocol, LineEndsBlanksAndCaseAreNormalised) {
@@ -110,8 +111,8 @@ TEST(Protocol, HashOptionResizesWithItsLogLine) {
     engine.SendRaw(
         "setoption name Hash value 64\n"
         "setoption name Hash value 1\n"
-        "setoption name Hash value 0\n"        // clamped to 1
-        "setoption name Hash value lots\n"     // not a number: the table stays
+        "setoption name Hash value 0\n"     // clamped to 1
+        "setoption name Hash value lots\n"  // not a number: the table stays
         "setoption name Clear Hash\n"
         "isready\nquit\n");
     // A 64-megabyte table takes a while to clear under the sanitizers.

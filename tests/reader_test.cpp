@@ -10,8 +10,8 @@
 
 TEST(Reader, ReadNumberAtSkipsToDigitsAndSaturates) {
     EXPECT_EQ(ReadNumberAt(7, "wtime 60000 btime 5"), 60000);
-    EXPECT_EQ(ReadNumberAt(1, "abc-500x"), 500);             // no sign: the minus is skipped
-    EXPECT_EQ(ReadNumberAt(7, "depth "), 0);                  // nothing follows the keyword
+    EXPECT_EQ(ReadNumberAt(1, "abc-500x"), 500);  // no sign: the minus is skipped
+    EXPECT_EQ(ReadNumberAt(7, "depth "), 0);      // nothing follows the keyword
     EXPECT_EQ(ReadNumberAt(1, "99999999999999999999"), 2147483647);
     EXPECT_EQ(ReadNumberAt(1, "12 34"), 12);
 }

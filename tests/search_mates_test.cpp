@@ -52,12 +52,13 @@ TEST(SearchMates, ShortMatesAreFoundWithTheirDistance) {
         std::string lastScore;
         for (const auto& line : lines)
             if (line.rfind("info depth 7 ", 0) == 0 && line.find(" score ") != std::string::npos) lastScore = line;
-        EXPECT_NE(lastScore.find(" score mate " + std::to_string(p.Moves) + " "), std::string::npos)
-            << p.Fen << "\n" << lastScore;
+        EXPECT_NE(lastScore.find(" score mate " + std::to_string(p.Moves) + " "), std::string::npos) << p.Fen << "\n"
+                                                                                                     << lastScore;
         if (p.Expected[0] != '\0') {
             // The move, and the expected reply when the line holds one.
             const std::string best = std::string("bestmove ") + p.Expected;
-            EXPECT_TRUE(lines.back() == best || lines.back().rfind(best + " ponder ", 0) == 0) << p.Fen << "\n" << lines.back();
+            EXPECT_TRUE(lines.back() == best || lines.back().rfind(best + " ponder ", 0) == 0) << p.Fen << "\n"
+                                                                                               << lines.back();
         }
         engine.Send("quit");
         EXPECT_EQ(engine.Wait(), 0);

@@ -303,8 +303,8 @@ TEST(SearchNode, NodeWithoutMovesEmptiesOnlySlotZeroAndAQuiescenceChildStillTrie
     PlayText(0, "b1b8");  // Black is mated at ply 1
     EXPECT_EQ(AlphaBeta(1, 2, -ScoreInfinity, ScoreInfinity, true), -30000);
     EXPECT_EQ(bt.PositionStack[1].MoveCount, 0);
-    EXPECT_EQ(st.PvTable[1][0].From, 0);                // the best move is emptied...
-    EXPECT_EQ(MoveText(st.PvTable[1][1]), " a3a6");     // ...and slot 1 keeps its move
+    EXPECT_EQ(st.PvTable[1][0].From, 0);             // the best move is emptied...
+    EXPECT_EQ(MoveText(st.PvTable[1][1]), " a3a6");  // ...and slot 1 keeps its move
 
     // Another line through ply 1: after Kf1 h6, a quiescence node at ply 2 with an
     // empty slot 0 takes slot 1 of row 1 and tries Qxa6 before dxe5, the capture

@@ -22,7 +22,10 @@ std::string Picked(PickerState& picker, int ply, int i, int best = 0, int limit 
     return MoveText(bt.MoveList[ply][i]).substr(1);
 }
 
-void SetRootScore(const std::string& text, int score) { SearchThread& st = *ThreadSearch; st.RootScores[ListEntry(0, text)] = score; }
+void SetRootScore(const std::string& text, int score) {
+    SearchThread& st = *ThreadSearch;
+    st.RootScores[ListEntry(0, text)] = score;
+}
 
 }  // namespace
 

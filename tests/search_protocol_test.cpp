@@ -67,7 +67,8 @@ TEST(ProtocolSearch, CurrmoveLinesFromDepthSixAreSentButNotLogged) {
     const auto lines = Search(engine, std::string("position fen ") + Middlegame, "go depth 6");
     ASSERT_FALSE(lines.empty());
     int currmoveLines = 0, lastNumber = 0;
-    const std::regex form("info depth 6 seldepth [0-9]+ currmove [a-h][1-8][a-h][1-8][nbrq]? currmovenumber ([0-9]+) nodes [0-9]+");
+    const std::regex form(
+        "info depth 6 seldepth [0-9]+ currmove [a-h][1-8][a-h][1-8][nbrq]? currmovenumber ([0-9]+) nodes [0-9]+");
     for (const auto& line : lines) {
         if (line.find("currmove") == std::string::npos) continue;
         std::smatch m;

@@ -17,7 +17,10 @@ void Position(const std::string& line) {
     SetPosition(lower, line);
 }
 
-const PlyPosition& Root() { BoardTables& bt = *ThreadBoard; return bt.PositionStack[0]; }
+const PlyPosition& Root() {
+    BoardTables& bt = *ThreadBoard;
+    return bt.PositionStack[0];
+}
 
 // Everything a searchable position needs: one king each, no pawn on a back
 // rank, the side not to move not in check, rights backed by king and rook,
@@ -50,8 +53,8 @@ void ExpectPlayable() {
     const CastlingSetup& c = ThreadBoard->Castling;
     for (int r = 0; r < 4; ++r) {
         const Side side = r / 2;
-        ASSERT_TRUE(!p.CastleRights[r] ||
-                    (p.Board[c.KingStart[side]] == PieceOf(side, King) && p.Board[c.RookStart[r]] == PieceOf(side, Rook)));
+        ASSERT_TRUE(!p.CastleRights[r] || (p.Board[c.KingStart[side]] == PieceOf(side, King) &&
+                                           p.Board[c.RookStart[r]] == PieceOf(side, Rook)));
     }
     ASSERT_GE(p.EpFile, 0);
     ASSERT_LE(p.EpFile, 8);
@@ -198,17 +201,17 @@ TEST(Setup, UnplayableLinesKeepThePreviousPosition) {
     const char* bad[] = {
         "position",                                                     // neither startpos nor fen
         "position fen",                                                 // no FEN
-        "position fen 8/8/8/8/8/8/8/8 w - - 0 1",                        // no kings
-        "position fen 4k3/8/8/8/8/8/8/4K2K w - - 0 1",                   // two white kings
-        "position fen 4k3/8/8/8/8/8/8/P3K3 w - - 0 1",                   // pawn on the first rank
-        "position fen P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                   // pawn on the last rank
-        "position fen 4k3/8/8/8/8/8/8/4K3/8 w - - 0 1",                  // nine ranks
-        "position fen 4k3/8/8/8/8/8/8/4K4 w - - 0 1",                    // nine files
-        "position fen 4k3/8/8/8/8/8/8/4K3R w - - 0 1",                   // a piece beyond file h
-        "position fen 4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",                  // black in check, white to move
-        "position fen 4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",                  // same, by contact
-        "position fen 4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1",             // nine white pawns
-        "position fen k7/pp6/8/8/QQQQQQQQ/QQQQQQQQ/1Q6/4K3 w - - 0 1",   // eighteen white pieces
+        "position fen 8/8/8/8/8/8/8/8 w - - 0 1",                       // no kings
+        "position fen 4k3/8/8/8/8/8/8/4K2K w - - 0 1",                  // two white kings
+        "position fen 4k3/8/8/8/8/8/8/P3K3 w - - 0 1",                  // pawn on the first rank
+        "position fen P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                  // pawn on the last rank
+        "position fen 4k3/8/8/8/8/8/8/4K3/8 w - - 0 1",                 // nine ranks
+        "position fen 4k3/8/8/8/8/8/8/4K4 w - - 0 1",                   // nine files
+        "position fen 4k3/8/8/8/8/8/8/4K3R w - - 0 1",                  // a piece beyond file h
+        "position fen 4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",                 // black in check, white to move
+        "position fen 4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",                 // same, by contact
+        "position fen 4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1",           // nine white pawns
+        "position fen k7/pp6/8/8/QQQQQQQQ/QQQQQQQQ/1Q6/4K3 w - - 0 1",  // eighteen white pieces
     };
     for (const char* line : bad) {
         Position(line);
@@ -301,8 +304,12 @@ TEST(Setup, ManyMalformedLinesNeverLeaveAnImpossiblePosition) {
             const std::size_t at = random() % (fen.size() + 1);
             switch (random() % 3) {
                 case 0: fen.insert(at, 1, alphabet[random() % alphabet.size()]); break;
-                case 1: if (at < fen.size()) fen.erase(at, 1); break;
-                default: if (at < fen.size()) fen[at] = alphabet[random() % alphabet.size()]; break;
+                case 1:
+                    if (at < fen.size()) fen.erase(at, 1);
+                    break;
+                default:
+                    if (at < fen.size()) fen[at] = alphabet[random() % alphabet.size()];
+                    break;
             }
         }
         std::string moves;

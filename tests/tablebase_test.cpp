@@ -47,12 +47,12 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     EXPECT_EQ(TablebaseCount(), 8);
     EXPECT_EQ(TablebaseReach, 4);
 
-    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 w - - 0 1"), 2);    // KQ-K won
-    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 b - - 0 1"), -2);   // and lost for the lone king
-    EXPECT_EQ(Wdl("8/8/8/4k3/8/8/8/R3K3 b - - 0 1"), -2);  // KR-K
-    EXPECT_EQ(Wdl("8/8/8/4k3/8/8/8/4KBN1 w - - 0 1"), 2);  // KBN-K
-    EXPECT_EQ(Wdl("8/8/8/8/8/1k6/8/KB6 w - - 0 1"), 0);    // KB-K
-    EXPECT_EQ(Wdl("8/8/3k4/3r4/8/8/3RK3/8 w - - 0 1"), 0); // KR-KR
+    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 w - - 0 1"), 2);     // KQ-K won
+    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 b - - 0 1"), -2);    // and lost for the lone king
+    EXPECT_EQ(Wdl("8/8/8/4k3/8/8/8/R3K3 b - - 0 1"), -2);   // KR-K
+    EXPECT_EQ(Wdl("8/8/8/4k3/8/8/8/4KBN1 w - - 0 1"), 2);   // KBN-K
+    EXPECT_EQ(Wdl("8/8/8/8/8/1k6/8/KB6 w - - 0 1"), 0);     // KB-K
+    EXPECT_EQ(Wdl("8/8/3k4/3r4/8/8/3RK3/8 w - - 0 1"), 0);  // KR-KR
     // En passant decides: exg6 wins, without the right it is a draw.
     EXPECT_EQ(Wdl("5k2/8/5K2/6pP/8/8/8/8 w - g6 0 1"), 2);
     EXPECT_EQ(Wdl("5k2/8/5K2/6pP/8/8/8/8 w - - 0 1"), 0);
@@ -96,7 +96,8 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     const std::filesystem::path wdlOnly = std::filesystem::temp_directory_path() / "quill-wdl-only";
     std::filesystem::create_directories(wdlOnly);
     for (const char* name : {"KQvK.rtbw", "KBvK.rtbw"})
-        std::filesystem::copy_file(DataFolder + "/" + name, wdlOnly / name, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(DataFolder + "/" + name, wdlOnly / name,
+                                   std::filesystem::copy_options::overwrite_existing);
     SetTablebasePath(wdlOnly.string());
     EXPECT_EQ(TablebaseCount(), 2);
     EXPECT_EQ(KeptMoves("8/8/8/8/8/2k5/8/KQ6 w - - 0 1", score).size(), 17u);
@@ -207,7 +208,8 @@ TEST(TablebaseProtocol, OptionsFoldersAndEmptyPath) {
         fs::copy_file(DataFolder + "/KQvK" + ext, a / (std::string("KQvK") + ext));
         fs::copy_file(DataFolder + "/KRvK" + ext, b / (std::string("KRvK") + ext));
     }
-    engine.Send("setoption name SyzygyPath value " + a.string() + sep + sep + "/no/such/folder" + sep + b.string() + sep);
+    engine.Send("setoption name SyzygyPath value " + a.string() + sep + sep + "/no/such/folder" + sep + b.string() +
+                sep);
     engine.Send("isready");
     std::vector<std::string> lines = engine.ReadUntil("readyok");
     ASSERT_EQ(lines.size(), 3u);
@@ -259,7 +261,8 @@ TEST(TablebaseProtocol, OptionsFoldersAndEmptyPath) {
     // And back: the tables answer again.
     engine.Send("setoption name SyzygyPath value " + a.string());
     engine.Send("isready");
-    EXPECT_EQ(engine.ReadUntil("readyok").front(), "info string SyzygyPath: 1 WDL and 1 DTZ tables found, up to 3 pieces");
+    EXPECT_EQ(engine.ReadUntil("readyok").front(),
+              "info string SyzygyPath: 1 WDL and 1 DTZ tables found, up to 3 pieces");
     engine.Send("ucinewgame");
     engine.Send(kqk);
     lines = Search(engine, "go depth 4");

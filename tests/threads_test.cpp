@@ -32,7 +32,8 @@ std::string BestMove(const std::vector<std::string>& lines) {
 std::vector<std::string> Comparable(const std::vector<std::string>& lines) {
     std::vector<std::string> kept;
     for (const auto& line : lines)
-        if (!StartsWith(line, "info nodes ")) kept.push_back(std::regex_replace(line, std::regex(" (time|nps) [0-9]+"), ""));
+        if (!StartsWith(line, "info nodes "))
+            kept.push_back(std::regex_replace(line, std::regex(" (time|nps) [0-9]+"), ""));
     return kept;
 }
 
@@ -108,11 +109,13 @@ TEST(Threads, TableEntriesStayWholeUnderConcurrentStoresAndProbes) {
             }
             const HashEntry e = ReadEntry(slot);
             // An entry whose key and code are one of the written keys must be that key's entry.
-            if (e.CheckKey < firstKey || e.CheckKey >= firstKey + 4096 || e.CheckCode != int(e.CheckKey % 288)) continue;
+            if (e.CheckKey < firstKey || e.CheckKey >= firstKey + 4096 || e.CheckCode != int(e.CheckKey % 288))
+                continue;
             const HashEntry want = entryOf(e.CheckKey);
             ++matched;
-            if (e.StoredDepth != want.StoredDepth || e.LowerBound != want.LowerBound || e.UpperBound != want.UpperBound ||
-                !(e.PreviousBest == want.PreviousBest) || !(e.BestMove == want.BestMove))
+            if (e.StoredDepth != want.StoredDepth || e.LowerBound != want.LowerBound ||
+                e.UpperBound != want.UpperBound || !(e.PreviousBest == want.PreviousBest) ||
+                !(e.BestMove == want.BestMove))
                 ++mixed;
         }
     };

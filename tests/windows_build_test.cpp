@@ -30,10 +30,10 @@ TEST(WindowsBuild, VersionResourceNamesTheEngine) {
     ASSERT_TRUE(image.Valid) << image.Error;
     ASSERT_TRUE(image.Version.Found);
     const VersionInfo& v = image.Version;
-    std::cout << "version resource of " << EngineUnderTest() << ": file " << v.FileVersion[0] << '.'
-              << v.FileVersion[1] << '.' << v.FileVersion[2] << '.' << v.FileVersion[3] << ", product "
-              << v.ProductVersion[0] << '.' << v.ProductVersion[1] << '.' << v.ProductVersion[2] << '.'
-              << v.ProductVersion[3] << ", strings " << v.StringTable << ":";
+    std::cout << "version resource of " << EngineUnderTest() << ": file " << v.FileVersion[0] << '.' << v.FileVersion[1]
+              << '.' << v.FileVersion[2] << '.' << v.FileVersion[3] << ", product " << v.ProductVersion[0] << '.'
+              << v.ProductVersion[1] << '.' << v.ProductVersion[2] << '.' << v.ProductVersion[3] << ", strings "
+              << v.StringTable << ":";
     for (const auto& [key, value] : v.Strings) std::cout << " " << key << "=\"" << value << "\"";
     std::cout << "\n";
 

@@ -152,8 +152,8 @@ GameResult PlayGame(std::unique_ptr<EngineProcess> engines[2], const EngineConfi
         }
         if (bt.PositionStack[0].HalfmoveClock >= 100) return {Outcome::Draw, "fifty moves"};
         if (BareMaterial()) return {Outcome::Draw, "bare material"};
-        std::string key = std::to_string(bt.PositionStack[0].KeyLo) + ":" + std::to_string(bt.PositionStack[0].KeyHi) + ":" +
-                          std::to_string(bt.PositionStack[0].StateCode);
+        std::string key = std::to_string(bt.PositionStack[0].KeyLo) + ":" + std::to_string(bt.PositionStack[0].KeyHi) +
+                          ":" + std::to_string(bt.PositionStack[0].StateCode);
         int repeats = 0;
         for (const auto& k : seen) repeats += k == key;
         if (repeats >= 2) return {Outcome::Draw, "threefold repetition"};

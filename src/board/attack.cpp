@@ -98,9 +98,11 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     // 2. Not on file h: a pawn from the h-side, then the eastward ray.
     if (file != LastFile) {
         if (side == White) {
-            if (target > PawnReachLow && Holds(pawns, target + SouthEastStep)) return static_cast<uint8_t>(target + SouthEastStep);
+            if (target > PawnReachLow && Holds(pawns, target + SouthEastStep))
+                return static_cast<uint8_t>(target + SouthEastStep);
         } else {
-            if (target < PawnReachHigh && Holds(pawns, target + NorthEastStep)) return static_cast<uint8_t>(target + NorthEastStep);
+            if (target < PawnReachHigh && Holds(pawns, target + NorthEastStep))
+                return static_cast<uint8_t>(target + NorthEastStep);
         }
         sq = FirstOccupied(occupied, rays[East], true);
         if (Holds(straight, sq)) return static_cast<uint8_t>(sq);
@@ -108,9 +110,11 @@ uint8_t AttackingSquare(int ply, int target, Side side) {
     // 3. Not on file a: a pawn from the a-side, then the westward ray.
     if (file != FirstFile) {
         if (side == White) {
-            if (target > PawnReachLow && Holds(pawns, target + SouthWestStep)) return static_cast<uint8_t>(target + SouthWestStep);
+            if (target > PawnReachLow && Holds(pawns, target + SouthWestStep))
+                return static_cast<uint8_t>(target + SouthWestStep);
         } else {
-            if (target < PawnReachHigh && Holds(pawns, target + NorthWestStep)) return static_cast<uint8_t>(target + NorthWestStep);
+            if (target < PawnReachHigh && Holds(pawns, target + NorthWestStep))
+                return static_cast<uint8_t>(target + NorthWestStep);
         }
         sq = FirstOccupied(occupied, rays[West], false);
         if (Holds(straight, sq)) return static_cast<uint8_t>(sq);

@@ -129,6 +129,6 @@ void ClearPositionState() {
 }
 
 int ComputeStateCode(const PlyPosition& p) {
-    return p.EpFile + 9 * p.CastleRights[0] + 18 * p.CastleRights[1] + 36 * p.CastleRights[2] +
-           72 * p.CastleRights[3] + 144 * p.SideToMove;
+    return p.EpFile + 9 * p.CastleRights[0] + 18 * p.CastleRights[1] + 36 * p.CastleRights[2] + 72 * p.CastleRights[3] +
+           144 * p.SideToMove;
 }

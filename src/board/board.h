@@ -95,17 +95,17 @@ constexpr int SquareSlots = 65;
 constexpr int PieceSlots = 13;
 
 // Sizes. MakeMove can build plies 0..83; every per-ply table covers them all.
-constexpr int MaxPly = 84;          // plies 0..83
-constexpr int MoveListCapacity = 256; // entries 1..255 usable (entry 0 unused)
-constexpr int HistoryRecords = 101;  // GameHistory records 0..100
+constexpr int MaxPly = 84;             // plies 0..83
+constexpr int MoveListCapacity = 256;  // entries 1..255 usable (entry 0 unused)
+constexpr int HistoryRecords = 101;    // GameHistory records 0..100
 
 struct PlyPosition {
-    uint8_t Board[SquareSlots];        // Board[1..64]; Board[0] unused and always 0
-    uint8_t CastleRights[4];  // [0] white O-O-O, [1] white O-O, [2] black O-O-O, [3] black O-O
+    uint8_t Board[SquareSlots];  // Board[1..64]; Board[0] unused and always 0
+    uint8_t CastleRights[4];     // [0] white O-O-O, [1] white O-O, [2] black O-O-O, [3] black O-O
     int32_t EpFile;
     int32_t HalfmoveClock;
     int32_t SideToMove;
-    int32_t MoveCount;        // -1 = list not generated
+    int32_t MoveCount;  // -1 = list not generated
     int32_t Material;
     uint32_t KeyLo;
     uint32_t KeyHi;
@@ -157,9 +157,9 @@ struct CastlingSetup {
     // from it or onto it ends: the king's start square ends both rights of
     // its side, a castling rook's square the right of that rook.
     uint8_t LostAt[SquareSlots];
-    uint8_t KingStart[2];    // by side
-    uint8_t RookStart[4];    // by right (0 where the set-up gave no right)
-    bool KingTakesRook;      // castling coded as the king taking its own rook
+    uint8_t KingStart[2];  // by side
+    uint8_t RookStart[4];  // by right (0 where the set-up gave no right)
+    bool KingTakesRook;    // castling coded as the king taking its own rook
     // King-takes-rook set-ups only, by right: the squares that must be empty
     // apart from the castling king and rook (the paths of both pieces,
     // destinations included), and the squares the king crosses or lands on,
@@ -240,9 +240,14 @@ constexpr BoardGeometry BuildBoardGeometry() {
             if (nf >= 1 && nf <= 8 && nr >= 1 && nr <= 8) t.King[s][n++] = static_cast<uint8_t>((nr - 1) * 8 + nf);
         }
         const int east = 8 - f, west = f - 1, north = 8 - r, south = r - 1;
-        const int lengths[8] = {north < east ? north : east, north < west ? north : west,
-                                south < east ? south : east, south < west ? south : west,
-                                north, south, east, west};
+        const int lengths[8] = {north < east ? north : east,
+                                north < west ? north : west,
+                                south < east ? south : east,
+                                south < west ? south : west,
+                                north,
+                                south,
+                                east,
+                                west};
         constexpr int steps[8] = {+9, +7, -7, -9, +8, -8, +1, -1};
         for (int i = 0; i < 8; ++i) {
             t.RayLength[s][i] = static_cast<uint8_t>(lengths[i]);
@@ -253,8 +258,8 @@ constexpr BoardGeometry BuildBoardGeometry() {
 }
 inline constexpr BoardGeometry Geometry = BuildBoardGeometry();
 
-inline constexpr const auto& FileOf = Geometry.File;          // square -> 1..8
-inline constexpr const auto& RankOf = Geometry.Rank;          // square -> 1..8
+inline constexpr const auto& FileOf = Geometry.File;  // square -> 1..8
+inline constexpr const auto& RankOf = Geometry.Rank;  // square -> 1..8
 inline constexpr const auto& KnightTargets = Geometry.Knight;
 inline constexpr const auto& KingTargets = Geometry.King;
 inline constexpr const auto& RayLength = Geometry.RayLength;
@@ -320,9 +325,10 @@ inline uint64_t SquaresHolding(const uint8_t* board, Side side) {
     for (int part = 0; part < 4; ++part) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(board + 1 + 16 * part));
         // Codes are 0..12: empty is 0, black is 7..12 (above 6 as a signed byte).
-        const __m128i wanted = side < 0        ? _mm_cmpeq_epi8(bytes, zero)
-                               : side == Black ? _mm_cmpgt_epi8(bytes, lastWhite)
-                                               : _mm_or_si128(_mm_cmpeq_epi8(bytes, zero), _mm_cmpgt_epi8(bytes, lastWhite));
+        const __m128i wanted = side < 0 ? _mm_cmpeq_epi8(bytes, zero)
+                               : side == Black
+                                   ? _mm_cmpgt_epi8(bytes, lastWhite)
+                                   : _mm_or_si128(_mm_cmpeq_epi8(bytes, zero), _mm_cmpgt_epi8(bytes, lastWhite));
         // For the occupied and white masks the compare found the squares NOT wanted.
         uint64_t bits = static_cast<uint32_t>(_mm_movemask_epi8(wanted));
         if (side != Black) bits ^= 0xFFFF;
@@ -377,6 +383,7 @@ inline void ForEachOccupied(const uint8_t* board, Visit visit, Side side = -1) {
     }
 }
 
+// clang-format off
 inline constexpr uint8_t StartBoard[SquareSlots] = {
     0,
     4, 2, 3, 5, 6, 3, 2, 4,
@@ -387,10 +394,12 @@ inline constexpr uint8_t StartBoard[SquareSlots] = {
     0, 0, 0, 0, 0, 0, 0, 0,
     7, 7, 7, 7, 7, 7, 7, 7,
     10, 8, 9, 11, 12, 9, 8, 10};
+// clang-format on
 
 inline constexpr int32_t PieceValue[PieceSlots] = {0, 100, 325, 325, 500, 975, 0, -100, -325, -325, -500, -975, 0};
 
 // 1 in the corners up to 5 in the centre; indexed by square (rank 1 first).
+// clang-format off
 inline constexpr uint8_t KingCentreTable[SquareSlots] = {
     0,
     1, 2, 2, 2, 2, 2, 2, 1,
@@ -401,6 +410,7 @@ inline constexpr uint8_t KingCentreTable[SquareSlots] = {
     2, 3, 4, 4, 4, 4, 3, 2,
     2, 3, 3, 3, 3, 3, 3, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
+// clang-format on
 
 // Home squares of the castling king and rooks in standard chess, by side.
 inline constexpr int KingHome[2] = {5, 61};
@@ -418,6 +428,7 @@ constexpr int CastleRightOf(Side side, bool kingSide) { return 2 * side + (kingS
 // A king leaving its start square ends both rights of its side; a rook
 // leaving its corner, or any piece captured there, ends the right on that
 // side. A game's CastlingSetup starts from it.
+// clang-format off
 inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
     0,
     1, 0, 0, 0, 3, 0, 0, 2,
@@ -428,6 +439,7 @@ inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
     0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0,
     4, 0, 0, 0, 12, 0, 0, 8};
+// clang-format on
 
 // Whether a move of the side to move in pos is castling: its king moves two
 // squares (standard coding) or takes its own rook (king-takes-rook coding).

@@ -17,7 +17,7 @@ struct Generation {
     int EnemyKing;
     int Checker;
     GenerationMode Mode;
-    bool Quiet;  // quiet moves wanted (Full or Evasions)
+    bool Quiet;         // quiet moves wanted (Full or Evasions)
     uint64_t Occupied;  // occupied squares, bit s - 1 for square s
     const uint8_t* Board;
     Move* List;
@@ -189,7 +189,8 @@ template <int direction>
         Add(g, f, t);
     }
     if (g.Mode != GenerationMode::Full) return;
-    if (bt.Castling.KingTakesRook) [[unlikely]] return CastlingOntoOwnRooks(g, f, p, bt.Castling);
+    if (bt.Castling.KingTakesRook) [[unlikely]]
+        return CastlingOntoOwnRooks(g, f, p, bt.Castling);
     const Side them = 1 - g.Us;
     // The castling right vouches for king and rook on their initial squares.
     // Long castling: the king passes f - 1 to f - 2, the rook comes from f - 4 over f - 3.
@@ -279,9 +280,9 @@ void GenerateMoves(int ply, bool fullList) {
         const int checkerPiece = p.Board[g.Checker];
         const int king = p.KingSquare[g.Us];
         const bool knight = checkerPiece == WhiteKnight || checkerPiece == BlackKnight;
-        const bool adjacent = king >= FirstSquare && king <= LastSquare &&
-                              FileOf[g.Checker] - FileOf[king] <= 1 && FileOf[king] - FileOf[g.Checker] <= 1 &&
-                              RankOf[g.Checker] - RankOf[king] <= 1 && RankOf[king] - RankOf[g.Checker] <= 1;
+        const bool adjacent = king >= FirstSquare && king <= LastSquare && FileOf[g.Checker] - FileOf[king] <= 1 &&
+                              FileOf[king] - FileOf[g.Checker] <= 1 && RankOf[g.Checker] - RankOf[king] <= 1 &&
+                              RankOf[king] - RankOf[g.Checker] <= 1;
         g.Mode = knight || adjacent ? GenerationMode::ContactEvasions : GenerationMode::Evasions;
     }
 

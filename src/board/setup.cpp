@@ -141,9 +141,11 @@ bool ReadCastling(const std::string& field, PlyPosition& p, CastlingSetup& setup
         } else if (letter >= 'a' && letter <= 'h') {
             const int sq = QueenRookHome[side] + (letter - 'a');
             char refusal[64];
-            if (king[side] == 0) std::snprintf(refusal, sizeof refusal, "castling letter %c has no king on its first rank", c);
+            if (king[side] == 0)
+                std::snprintf(refusal, sizeof refusal, "castling letter %c has no king on its first rank", c);
             else if (p.Board[sq] != PieceOf(side, Rook))
-                std::snprintf(refusal, sizeof refusal, "castling letter %c has no rook on %c%c", c, letter, side == White ? '1' : '8');
+                std::snprintf(refusal, sizeof refusal, "castling letter %c has no rook on %c%c", c, letter,
+                              side == White ? '1' : '8');
             else refusal[0] = 0;
             if (refusal[0] != 0) {
                 why = refusal;

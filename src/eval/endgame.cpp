@@ -51,12 +51,14 @@ bool PawnsAgainstKing(const EvalScan& e, Side side, int scanScore, int& value) {
     if (e.pawnsOnFile[side][1] == nP) {
         if (defender == SquareAt(1, 7) || defender == SquareAt(2, 7) || defender == SqA8 || defender == SquareAt(2, 8))
             return value = 0, true;
-        if (FileOf[defender] == 1 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][1])]) return value = 0, true;
+        if (FileOf[defender] == 1 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][1])])
+            return value = 0, true;
     }
     if (e.pawnsOnFile[side][8] == nP) {
         if (defender == SquareAt(7, 7) || defender == SquareAt(8, 7) || defender == SquareAt(7, 8) || defender == SqH8)
             return value = 0, true;
-        if (FileOf[defender] == 8 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][8])]) return value = 0, true;
+        if (FileOf[defender] == 8 && RankOf[defender] > RankOf[SeenBy(side, e.frontPawn[side][8])])
+            return value = 0, true;
     }
     if (nP != 1) return false;
     const int p = SeenBy(side, e.squares[PieceOf(side, Pawn)][0]);
@@ -142,8 +144,7 @@ bool FewPieces(const EvalScan& e, int material, bool& deadDraw, int& value) {
     }
 
     if (e.pieceTotal == 4) {
-        if (nWB == 1 && nBB == 1 &&
-            SquareColour(e.squares[WhiteBishop][0]) == SquareColour(e.squares[BlackBishop][0]))
+        if (nWB == 1 && nBB == 1 && SquareColour(e.squares[WhiteBishop][0]) == SquareColour(e.squares[BlackBishop][0]))
             return deadDraw = true, value = 0, true;
         if (nWR == 1 && nBR == 1) return value = EdgeTable[e.bk] - EdgeTable[e.wk], true;
         if ((nWR == 1 || nWQ == 1) && MinorCount(e, Black) == 1)

@@ -5,8 +5,8 @@
 // good for White); the frame in evaluate.cpp adds them up in a fixed order.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,14 +24,14 @@ struct EvalScan {
 
     // The census: ScanBoard writes all of it but passerFile and kingDanger,
     // which the stages fill in and which start at zero (see ClearCensus).
-    int pieceTotal;               // occupied squares counted, kings included
-    uint8_t count[PieceSlots];            // pieces per PieceCode
-    uint8_t pawnsOnFile[2][9];    // [side][file 1..8]
-    uint8_t frontPawn[2][9];      // most advanced pawn of the side on the file
-    bool bishopOnColour[2][2];    // [side][square colour: 0 light, 1 dark]
+    int pieceTotal;             // occupied squares counted, kings included
+    uint8_t count[PieceSlots];  // pieces per PieceCode
+    uint8_t pawnsOnFile[2][9];  // [side][file 1..8]
+    uint8_t frontPawn[2][9];    // most advanced pawn of the side on the file
+    bool bishopOnColour[2][2];  // [side][square colour: 0 light, 1 dark]
     uint8_t pawnsOnColour[2][2];
-    int passerFile[2];  // file of the side's unstoppable passed pawn, 0 = none
-    int kingDanger[2];  // danger accumulated against the side's king
+    int passerFile[2];     // file of the side's unstoppable passed pawn, 0 = none
+    int kingDanger[2];     // danger accumulated against the side's king
     uint8_t pawnFiles[2];  // [side]: bit f - 1 set when the side has a pawn on file f
     // [side]: bit f - 1 set when the side's front pawn on file f is passed.
     uint8_t passedFiles[2];

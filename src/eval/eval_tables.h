@@ -9,6 +9,7 @@
 
 // Knights: 2 in the corners up to 8 in the centre block. Symmetric between
 // rank r and rank 9 - r, so both colours use it unchanged.
+// clang-format off
 inline constexpr uint8_t KnightTable[SquareSlots] = {
     0,
     2, 3, 4, 4, 4, 4, 3, 2,
@@ -19,7 +20,9 @@ inline constexpr uint8_t KnightTable[SquareSlots] = {
     4, 6, 8, 8, 8, 8, 6, 4,
     3, 4, 6, 6, 6, 6, 4, 3,
     2, 3, 4, 4, 4, 4, 3, 2};
+// clang-format on
 
+// clang-format off
 inline constexpr uint8_t BishopTable[SquareSlots] = {
     0,
     1, 2, 2, 2, 2, 2, 2, 1,
@@ -30,7 +33,9 @@ inline constexpr uint8_t BishopTable[SquareSlots] = {
     2, 4, 4, 4, 4, 4, 4, 2,
     2, 4, 4, 4, 4, 4, 4, 2,
     1, 2, 2, 2, 2, 2, 2, 1};
+// clang-format on
 
+// clang-format off
 inline constexpr uint8_t RookTable[SquareSlots] = {
     0,
     2, 3, 3, 3, 3, 3, 3, 2,
@@ -41,7 +46,9 @@ inline constexpr uint8_t RookTable[SquareSlots] = {
     3, 4, 4, 4, 4, 4, 4, 3,
     3, 4, 4, 4, 4, 4, 4, 3,
     2, 3, 3, 3, 3, 3, 3, 2};
+// clang-format on
 
+// clang-format off
 inline constexpr uint8_t QueenTable[SquareSlots] = {
     0,
     3, 5, 5, 5, 5, 5, 5, 3,
@@ -52,9 +59,11 @@ inline constexpr uint8_t QueenTable[SquareSlots] = {
     5, 8, 8, 8, 8, 8, 8, 5,
     5, 8, 8, 8, 8, 8, 8, 5,
     3, 5, 5, 5, 5, 5, 5, 3};
+// clang-format on
 
 // White pawns by square; a black pawn reads the entry of the square with the
 // same file on rank 9 - rank. Ranks 1 and 8 hold no pawn and read 0.
+// clang-format off
 inline constexpr int8_t PawnTable[SquareSlots] = {
     0,
     0, 0, 0, 0, 0, 0, 0, 0,
@@ -65,12 +74,14 @@ inline constexpr int8_t PawnTable[SquareSlots] = {
     5, 7, 9, 10, 10, 9, 7, 5,
     10, 12, 14, 15, 15, 14, 12, 10,
     0, 0, 0, 0, 0, 0, 0, 0};
+// clang-format on
 
 // Value of a passed pawn by its rank counted from its own side (2..7); the
 // entries for ranks 0, 1, 8 and 9 are there so that no index leaves the table.
 inline constexpr int PassedPawnTable[10] = {0, 0, 15, 16, 18, 24, 52, 96, 0, 0};
 
 // 4 on the edge squares, 0 inside.
+// clang-format off
 inline constexpr uint8_t EdgeTable[SquareSlots] = {
     0,
     4, 4, 4, 4, 4, 4, 4, 4,
@@ -81,6 +92,7 @@ inline constexpr uint8_t EdgeTable[SquareSlots] = {
     4, 0, 0, 0, 0, 0, 0, 4,
     4, 0, 0, 0, 0, 0, 0, 4,
     4, 4, 4, 4, 4, 4, 4, 4};
+// clang-format on
 
 // Square term of each piece on each square, as a White-view contribution,
 // [PieceCode][square]. Pawns: the table value, 15 less on an edge file (the

@@ -151,13 +151,11 @@ int LoneMinorTerms(const EvalScan& e) {
 int CannotWinClamp(const EvalScan& e, int score) {
     // A side with at most one minor and nothing else cannot win.
     if (score > 0 && e.count[WhitePawn] == 0 && HeavyCount(e, White) == 0 && MinorCount(e, White) <= 1) {
-        const bool blackHasChances =
-            e.count[BlackPawn] > 0 || HeavyCount(e, Black) > 0 || MinorCount(e, Black) >= 2;
+        const bool blackHasChances = e.count[BlackPawn] > 0 || HeavyCount(e, Black) > 0 || MinorCount(e, Black) >= 2;
         return blackHasChances ? -1 : 0;
     }
     if (score < 0 && e.count[BlackPawn] == 0 && HeavyCount(e, Black) == 0 && MinorCount(e, Black) <= 1) {
-        const bool whiteHasChances =
-            e.count[WhitePawn] > 0 || HeavyCount(e, White) > 0 || MinorCount(e, White) >= 2;
+        const bool whiteHasChances = e.count[WhitePawn] > 0 || HeavyCount(e, White) > 0 || MinorCount(e, White) >= 2;
         return whiteHasChances ? 1 : 0;
     }
     return score;

@@ -152,10 +152,8 @@ int PassedPawnRace(const EvalScan& e) {
     int a = RankOf[e.frontPawn[White][whiteFile]];
     int b = 9 - RankOf[e.frontPawn[Black][blackFile]];
     if (a == b) return 0;
-    if (e.sideToMove == White)
-        ++a;
-    else
-        ++b;
+    if (e.sideToMove == White) ++a;
+    else ++b;
     if (a > b) return 700;
     if (a < b) return -700;
     return 0;

@@ -2,9 +2,9 @@
 // POSIX and Windows branches for the rest.
 #include "platform/platform.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cerrno>
 #include <cstdio>
 
 #ifdef _WIN32

@@ -81,7 +81,8 @@ bool HorizonExtends(SearchThread& st, int ply) {
             (last.MovedPiece == BlackPawn && RankOf[last.FromSquare] <= MirrorRank(PawnPushExtensionRank)))
             return true;
         // A recapture: material changed with the last move and is back to what it was two plies up.
-        if (ply > 1 && pos.Material != bt.PositionStack[ply - 1].Material && pos.Material == bt.PositionStack[ply - 2].Material)
+        if (ply > 1 && pos.Material != bt.PositionStack[ply - 1].Material &&
+            pos.Material == bt.PositionStack[ply - 2].Material)
             return true;
     }
     if (bt.CheckerSquare[ply] != 0) return true;
@@ -203,7 +204,8 @@ bool LoneKingDecides(SearchThread& st, NodeState& n, int& score) {
             pos.MoveCount = 0;
             return true;
         }
-        if (n.beta - n.alpha > 1 && e + LoneKingHopelessMargin < n.alpha && ply + 1 < n.childLimit && NoMoveCaptures(st, ply)) {
+        if (n.beta - n.alpha > 1 && e + LoneKingHopelessMargin < n.alpha && ply + 1 < n.childLimit &&
+            NoMoveCaptures(st, ply)) {
             CountNodes(st, -1);
             score = AlphaBeta(ply, ply + 1, n.alpha, n.beta, false);
             return true;
@@ -265,7 +267,8 @@ bool IsSpecialMove(SearchThread& st, const NodeState& n, Move move, bool mark, i
     const int childLimit = n.childLimit;
     const bool special =
         mark || n.i == 1 || ext == 1 || n.best < -MateBound || n.inCheck || givesCheck || bt.BareKing[ply] ||
-        (lead != 0 && move.From == lead) || (n.limit - ply > MaterialSwingDepth && std::abs(child.Material - pos.Material) > MaterialSwingMargin) ||
+        (lead != 0 && move.From == lead) ||
+        (n.limit - ply > MaterialSwingDepth && std::abs(child.Material - pos.Material) > MaterialSwingMargin) ||
         ChildBound(ply + 1, childLimit, BoundKind::Lower) >= n.best ||
         ChildBound(ply + 1, childLimit, BoundKind::Upper) <= n.alpha ||
         (childLimit - ply > ShallowBoundReduction + 1 &&
@@ -310,7 +313,8 @@ int SelectiveVerdict(SearchThread& st, NodeState& n, int searchLimit) {
         searchLimit - (searchLimit - ply <= ThreatShortDepth ? ThreatReductionShort : ThreatReductionLong);
     verdict = AlphaBeta(ply + 1, threatLimit, best, best + 1, true);
     bt.PositionStack[ply + 1].SideToMove = 1 - n.side;
-    if (verdict > best && verdict > n.beta && bt.RepStatus[ply + 2] != RepDraw) n.picker.Suggested = st.PvTable[ply + 1][0];
+    if (verdict > best && verdict > n.beta && bt.RepStatus[ply + 2] != RepDraw)
+        n.picker.Suggested = st.PvTable[ply + 1][0];
     if (verdict <= best && ply == 0 && verdict < -MateBound) st.RootScores[n.i] = verdict;
     return verdict;
 }
@@ -354,7 +358,8 @@ MoveOutcome SearchMove(SearchThread& st, NodeState& n, Move move, bool mark) {
     if (n.i != 1 && ChildBound(ply + 1, n.childLimit, BoundKind::Upper) <= n.best) return MoveOutcome::Next;
 
     // A mate in hand shortens the search of the remaining moves.
-    if (n.best > MateBound && MateInHandDepth(n.best) < n.childLimit - ply) n.childLimit = ply + MateInHandDepth(n.best);
+    if (n.best > MateBound && MateInHandDepth(n.best) < n.childLimit - ply)
+        n.childLimit = ply + MateInHandDepth(n.best);
     if (n.childLimit < ply + 1) n.childLimit = ply + 1;
 
     bt.CheckerSquare[ply + 1] = AttackingSquare(ply + 1, bt.PositionStack[ply + 1].KingSquare[1 - n.side], n.side);
@@ -376,13 +381,12 @@ MoveOutcome SearchMove(SearchThread& st, NodeState& n, Move move, bool mark) {
     if constexpr (Pv) {
         if (ChildBound(ply + 1, n.childLimit + ext, BoundKind::Lower) > n.alpha) n.zw = n.beta;
     }
-    const int verdict = IsSpecialMove(st, n, move, mark, ext, givesCheck) ? SearchInFull : SelectiveVerdict(st, n, n.childLimit);
+    const int verdict =
+        IsSpecialMove(st, n, move, mark, ext, givesCheck) ? SearchInFull : SelectiveVerdict(st, n, n.childLimit);
     if (verdict <= n.best) return MoveOutcome::Next;
     bool cutoff;
-    if constexpr (Pv)
-        cutoff = PvFullSearch(st, n, move, n.childLimit + ext);
-    else
-        cutoff = FullSearch(st, n, move, ext);
+    if constexpr (Pv) cutoff = PvFullSearch(st, n, move, n.childLimit + ext);
+    else cutoff = FullSearch(st, n, move, ext);
     return cutoff ? MoveOutcome::Cutoff : MoveOutcome::Next;
 }
 
@@ -462,10 +466,8 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
     // 3. Horizon. A node at or beyond its target ply, or too deep for the
     // stack, extends or hands over to the quiescence search.
     if (ply >= n.limit || ply >= DeepestSearchPly) {
-        if (ply < HorizonPlyLimit && HorizonExtends(st, ply))
-            n.limit = ply + 1;
-        else
-            return Quiesce(ply, n.alpha, n.beta);
+        if (ply < HorizonPlyLimit && HorizonExtends(st, ply)) n.limit = ply + 1;
+        else return Quiesce(ply, n.alpha, n.beta);
     }
     n.inCheck = bt.CheckerSquare[ply] != 0;
     if (CheckExtends(st, n)) ++n.limit;
@@ -483,8 +485,7 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
         if (fresh) pos.MoveCount = -1;
         n.picker.PreviousBest = entry.PreviousBest;
         int decided;
-        if (entry.StoredDepth >= n.limit - ply &&
-            ApplyTableBounds(st, entry, n, decided)) {
+        if (entry.StoredDepth >= n.limit - ply && ApplyTableBounds(st, entry, n, decided)) {
             TableDecidedRoot(st, ply, decided);
             return decided;
         }
@@ -516,12 +517,13 @@ int SearchNode(int ply, int limit, int alpha, int beta, bool fresh) {
 
     // 10. Store.
     if (SearchIsStopped()) return n.best;
-    if (n.best >= n.lower)
-        n.best = StoreNode(st, n, pos.MoveCount, Pv);
+    if (n.best >= n.lower) n.best = StoreNode(st, n, pos.MoveCount, Pv);
     return n.best;
 }
 
 template int SearchNode<false>(int, int, int, int, bool);
 template int SearchNode<true>(int, int, int, int, bool);
 
-int AlphaBeta(int ply, int limit, int alpha, int beta, bool fresh) { return SearchNode<false>(ply, limit, alpha, beta, fresh); }
+int AlphaBeta(int ply, int limit, int alpha, int beta, bool fresh) {
+    return SearchNode<false>(ply, limit, alpha, beta, fresh);
+}

@@ -14,8 +14,8 @@
 // quits); the main thread sleeps on it between searches.
 extern Event SearchRequest;
 
-extern std::atomic<uint8_t> EngineRunning;   // 1 until "quit"
-extern std::atomic<int32_t> SearchState;     // a SearchStateValue
+extern std::atomic<uint8_t> EngineRunning;  // 1 until "quit"
+extern std::atomic<int32_t> SearchState;    // a SearchStateValue
 
 // Values of SearchState. The deadline check and the driver add one to extend
 // or to end an extension, so any value from SearchStopped up means stopped.
@@ -52,8 +52,8 @@ extern char SearchMoveTexts[MaxSearchMoves][6];
 extern int32_t SearchMoveCount;
 
 // Option values the searches read (set by "setoption" while no search runs).
-extern int32_t MultiPvLines;       // "MultiPV": root moves reported per iteration
-extern int32_t MoveOverheadMs;     // "Move Overhead": milliseconds lost per move outside the search
+extern int32_t MultiPvLines;    // "MultiPV": root moves reported per iteration
+extern int32_t MoveOverheadMs;  // "Move Overhead": milliseconds lost per move outside the search
 
 // Holding the answer. A "go infinite", a bare "go" and a "go ponder" must
 // not send "bestmove" before "stop" (or "ponderhit" for a ponder search with

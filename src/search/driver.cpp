@@ -56,7 +56,6 @@ bool MateLimitReached(int score, int mateLimit) {
     return mateLimit > 0 && score > MateBound && score <= MateScore && (ScoreInfinity - score) / 2 <= mateLimit;
 }
 
-
 // One iteration over the whole (or the searchmoves) root list: the search
 // reports its own lines.
 int SearchRootOnce() {
@@ -137,12 +136,8 @@ void RunSearch(int depthLimit) {
             case IterationVerdict::AdvanceState:
                 SearchState.fetch_add(1);  // never lowers a SearchStopped from "stop" or "quit"
                 break;
-            case IterationVerdict::Stop:
-                SearchState.store(SearchStopped);
-                break;
-            case IterationVerdict::Deeper:
-                ++st.IterationDepth;
-                break;
+            case IterationVerdict::Stop: SearchState.store(SearchStopped); break;
+            case IterationVerdict::Deeper: ++st.IterationDepth; break;
         }
         if (MateLimitReached(score, MateLimit)) {
             // The mate asked for is proven (also in the iteration that ended

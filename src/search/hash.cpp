@@ -205,8 +205,8 @@ int ChildBound(int ply, int limit, BoundKind which) {
     HashWords& w = HashTable[RemainderByEntryCount(p.KeyLo ^ SideKey[p.SideToMove])];
     const uint64_t data = LoadWord(w.Data);
     const uint64_t check = OpenCheck(LoadWord(w.Check), data);
-    const uint64_t key = uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32 |
-                         uint64_t{CheckByteOf(p)} << 56;
+    const uint64_t key =
+        uint64_t{p.KeyHi} | uint64_t{static_cast<uint16_t>(p.StateCode)} << 32 | uint64_t{CheckByteOf(p)} << 56;
     int value = which == BoundKind::Upper ? NoScore : -NoScore;
     // Every bit of the check word but the stored depth's byte identifies the position.
     constexpr uint64_t identity = ~(uint64_t{0xFF} << 48);

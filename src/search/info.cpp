@@ -51,7 +51,10 @@ std::string LineText(const Move* line, int maxMoves) {
     return text;
 }
 
-std::string PvText(int maxMoves) { SearchThread& st = *ThreadSearch; return LineText(st.PvTable[0], maxMoves); }
+std::string PvText(int maxMoves) {
+    SearchThread& st = *ThreadSearch;
+    return LineText(st.PvTable[0], maxMoves);
+}
 
 void SendRootInfoLine(int score, int pvMoves) {
     SearchThread& st = *ThreadSearch;
@@ -64,7 +67,8 @@ void SendRootInfoLine(int score, int pvMoves) {
 void SendMultiPvLine(int rank, int score, const Move* line) {
     const std::string pv = LineText(line, LastLineSlot + 1);
     if (rank == 1 && !pv.empty()) ReportedMove = line[0];
-    SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(TablebaseRootScore(score)) + NodesAndTime() + pv);
+    SendLine(DepthText() + " multipv " + std::to_string(rank) + ScoreText(TablebaseRootScore(score)) + NodesAndTime() +
+             pv);
 }
 
 Move LastReportedMove() { return ReportedMove; }

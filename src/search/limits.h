@@ -4,11 +4,11 @@
 #include "board/board.h"
 
 // Score conventions, from the side to move's point of view.
-constexpr int ScoreInfinity = 30001;  // the full window
-constexpr int MateScore = 30000;      // mated on the board scores -MateScore
+constexpr int ScoreInfinity = 30001;           // the full window
+constexpr int MateScore = 30000;               // mated on the board scores -MateScore
 constexpr int MateInOneScore = MateScore - 1;  // a move that mates on the board, seen from its node
-constexpr int MateBound = 20000;      // scores beyond +-MateBound are mate scores
-constexpr int NoScore = 32000;        // "no information" marker
+constexpr int MateBound = 20000;               // scores beyond +-MateBound are mate scores
+constexpr int NoScore = 32000;                 // "no information" marker
 
 // The depth left that a child needs to show a mate as short as the one a
 // winning mate score stands for (best > MateBound): the mate in hand, found

@@ -35,7 +35,7 @@ RootLine Lines[MaxLines];          // this iteration's lines, in pass order
 RootLine PreviousLines[MaxLines];  // the last complete iteration's, ranked
 int PreviousCount = 0;
 int PreviousDepth = 0;  // the iteration depth of PreviousLines
-int ChosenRank = 0;  // rank of the line the last limited search played (0 = the best)
+int ChosenRank = 0;     // rank of the line the last limited search played (0 = the best)
 
 bool Excluded(Move m, int found) {
     for (int k = 0; k < found; ++k)

@@ -9,21 +9,21 @@
 // What one node of SearchNode keeps while it runs.
 struct NodeState {
     int ply = 0;
-    int limit = 0;       // target ply; extensions move it
+    int limit = 0;  // target ply; extensions move it
     int alpha = 0;
     int beta = 0;
     int entryAlpha = 0;  // alpha as the node was called
     int side = 0;
     bool threatChild = false;
     bool inCheck = false;
-    uint32_t slot = 0;   // the node's table slot
-    int lower = 0;       // bounds on the node's score (from the table)
+    uint32_t slot = 0;  // the node's table slot
+    int lower = 0;      // bounds on the node's score (from the table)
     int upper = 0;
     int best = 0;
     int childLimit = 0;  // target ply of the children, shortened by a mate in hand
     PickerState picker{};
-    int zw = 0;          // first window of each move (PvSearch)
-    int i = 0;           // position in the move list
+    int zw = 0;  // first window of each move (PvSearch)
+    int i = 0;   // position in the move list
 };
 
 // One node of AlphaBeta (Pv false) or PvSearch (Pv true).

@@ -239,7 +239,8 @@ void AncestorCapturesStage(Pick& p) {
     const int side = p.side;
     AncestorLineStage(p, StageAncestorCaptures, StageBestCapture, [&](Move m) {
         return (IsPromotion(m) || ColourOf[pos.Board[m.To]] == 1 - side) &&
-               (!p.inCheck || IsPromotion(m) || m.To == bt.CheckerSquare[p.ply] || pos.Board[m.From] == PieceOf(side, King));
+               (!p.inCheck || IsPromotion(m) || m.To == bt.CheckerSquare[p.ply] ||
+                pos.Board[m.From] == PieceOf(side, King));
     });
 }
 
@@ -251,10 +252,8 @@ void BestCaptureStage(Pick& p) {
     for (int j = p.i; j <= p.count; ++j) {
         const Move m = p.list[j], choice = p.list[p.c];
         bool better;
-        if (IsPromotion(m))
-            better = m.To > choice.To;
-        else
-            better = !IsPromotion(choice) && Captures(p.pos, m) && RanksAbove(p.pos, m, choice);
+        if (IsPromotion(m)) better = m.To > choice.To;
+        else better = !IsPromotion(choice) && Captures(p.pos, m) && RanksAbove(p.pos, m, choice);
         if (better) {
             p.Choose(j);
             picker.Stage = StageBestCapture;
@@ -382,8 +381,19 @@ bool PickMove(PickerState& picker, int ply, int& i, int best, int limit) {
     bool chosen = false;
     if (picker.Stage == StageRootOrdering) chosen = RootOrderingStage(picker, i, best, limit, mark);
     const PlyPosition& pos = bt.PositionStack[ply];
-    Pick p{picker, pos, bt.MoveList[ply], ply, i, pos.MoveCount, pos.SideToMove, bt.CheckerSquare[ply] != 0,
-           IsThreatChild(ply), best, i, mark, chosen};
+    Pick p{picker,
+           pos,
+           bt.MoveList[ply],
+           ply,
+           i,
+           pos.MoveCount,
+           pos.SideToMove,
+           bt.CheckerSquare[ply] != 0,
+           IsThreatChild(ply),
+           best,
+           i,
+           mark,
+           chosen};
 
     HistoryFirstStage(p);
     SuggestedMoveStage(p);

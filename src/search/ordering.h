@@ -6,9 +6,9 @@
 // Values of PickerState::Stage. Each stage runs once per pick while it is the
 // current one; a stage that chose a move may set itself back to run again.
 enum PickStageValue : int {
-    StageRootOrdering = -3,   // root moves by their scores from earlier iterations
-    StageHistoryFirst = -2,   // moves that mated at once before
-    StagePreviousBest = -1,   // the table entry's previous best move
+    StageRootOrdering = -3,  // root moves by their scores from earlier iterations
+    StageHistoryFirst = -2,  // moves that mated at once before
+    StagePreviousBest = -1,  // the table entry's previous best move
     StageMateKillerEarly = 0,
     StageAncestorCaptures = 1,
     StageBestCapture = 2,
@@ -18,21 +18,19 @@ enum PickStageValue : int {
     StageKiller2 = 6,
     StageMoveBack = 7,
     StageCastling = 8,
-    StagesDone = 9,           // only the history order is left
+    StagesDone = 9,  // only the history order is left
 };
 
 struct PickerState {
     int Stage;
-    int OrderedCount;     // leading list positions filled by a stage's choice
-    Move Suggested;       // a move to try soon (lead pawn, threat); From 0 = none
-    Move PreviousBest;    // From 0 = none
-    int AncestorCursor;   // the ancestor-line stages read PvTable[ply - k][k]
+    int OrderedCount;    // leading list positions filled by a stage's choice
+    Move Suggested;      // a move to try soon (lead pawn, threat); From 0 = none
+    Move PreviousBest;   // From 0 = none
+    int AncestorCursor;  // the ancestor-line stages read PvTable[ply - k][k]
 };
 
 // Fresh picker state for a node at ply.
-inline PickerState NewPicker(int ply, int stage) {
-    return PickerState{stage, 0, Move{0, 0}, Move{0, 0}, ply};
-}
+inline PickerState NewPicker(int ply, int stage) { return PickerState{stage, 0, Move{0, 0}, Move{0, 0}, ply}; }
 
 // Brings the next move to search to position i of the ply's list and returns
 // whether it is marked (a marked move is always searched in full). best is

@@ -39,7 +39,8 @@ void RecordMate(int ply, Move move) {
     const int piece = bt.PositionStack[ply].Board[move.From];
     if (!IsPromotion(move)) ++st.MateHistory[piece][move.To];
     const int checker = bt.CheckerSquare[ply + 1];
-    if (checker != 0 && checker != DestinationOf(move.To)) ++st.MateHistory[bt.PositionStack[ply + 1].Board[checker]][checker];
+    if (checker != 0 && checker != DestinationOf(move.To))
+        ++st.MateHistory[bt.PositionStack[ply + 1].Board[checker]][checker];
 }
 
 void ResetSearchTables(SearchThread& st) {
@@ -81,4 +82,3 @@ void ShiftSearchTables(SearchThread& st) {
     st.PvTable[0][last - 1] = none;
     st.PvTable[0][last] = none;
 }
-

@@ -19,8 +19,8 @@ inline auto PerPlyTables() {
     BoardTables& bt = *ThreadBoard;
     EvalTables& et = *ThreadEval;
     SearchThread& st = *ThreadSearch;
-    return std::tie(bt.PositionStack, bt.MoveList, bt.CheckerSquare, bt.BareKing, bt.RepStatus, bt.LastMove, et.EvalCache, et.LeadPawnSquare,
-                    st.VerifiedCount);
+    return std::tie(bt.PositionStack, bt.MoveList, bt.CheckerSquare, bt.BareKing, bt.RepStatus, bt.LastMove,
+                    et.EvalCache, et.LeadPawnSquare, st.VerifiedCount);
 }
 
 namespace plytables {
@@ -41,15 +41,21 @@ struct PlyRecord {
 // Copies every per-ply table's entry of a ply into a record.
 inline void SavePly(PlyRecord& record, int ply) {
     std::size_t at = 0;
-    std::apply([&](auto&... table) { ((std::memcpy(record.Bytes + at, &table[ply], sizeof table[ply]), at += sizeof table[ply]), ...); },
-               PerPlyTables());
+    std::apply(
+        [&](auto&... table) {
+            ((std::memcpy(record.Bytes + at, &table[ply], sizeof table[ply]), at += sizeof table[ply]), ...);
+        },
+        PerPlyTables());
 }
 
 // Puts a record saved by SavePly back into a ply.
 inline void RestorePly(const PlyRecord& record, int ply) {
     std::size_t at = 0;
-    std::apply([&](auto&... table) { ((std::memcpy(&table[ply], record.Bytes + at, sizeof table[ply]), at += sizeof table[ply]), ...); },
-               PerPlyTables());
+    std::apply(
+        [&](auto&... table) {
+            ((std::memcpy(&table[ply], record.Bytes + at, sizeof table[ply]), at += sizeof table[ply]), ...);
+        },
+        PerPlyTables());
 }
 
 // Copies every per-ply table's entry of one ply into another.

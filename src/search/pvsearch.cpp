@@ -8,7 +8,9 @@
 #include "search/node.h"
 #include "search/search.h"
 
-int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) { return SearchNode<true>(ply, limit, alpha, beta, fresh); }
+int PvSearch(int ply, int limit, int alpha, int beta, bool fresh) {
+    return SearchNode<true>(ply, limit, alpha, beta, fresh);
+}
 
 int SearchRootAtDepth(int depth) {
     if (depth >= PvSearchFromDepth) return PvSearch(0, depth, -ScoreInfinity, ScoreInfinity, false);
@@ -53,7 +55,8 @@ bool PvFullSearch(SearchThread& st, NodeState& n, Move move, int searchLimit) {
         if (SearchIsStopped()) return false;
     }
     if (best >= beta) {
-        if (FailHighTakesUpper(st, ply, best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0) best = n.lower = n.upper;
+        if (FailHighTakesUpper(st, ply, best, n.upper) && bt.PositionStack[ply + 1].MoveCount != 0)
+            best = n.lower = n.upper;
         if (researched) EndPvRow(ply);
         return true;
     }

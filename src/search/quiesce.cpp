@@ -34,8 +34,8 @@ struct QuiesceState {
     int side;
     bool threatChild;
     bool inCheck;
-    uint32_t slot;        // the node's table slot
-    int lower;            // bounds on the node's score (from the table)
+    uint32_t slot;  // the node's table slot
+    int lower;      // bounds on the node's score (from the table)
     int upper;
     bool depthZeroEntry;  // the entry was written by an earlier quiescence search
     bool deeperEntry;     // the entry was written by AlphaBeta, or is a proven mate
@@ -141,12 +141,9 @@ bool QuiesceMoves(SearchThread& st, QuiesceState& q, int& score) {
         const bool givesCheck = bt.CheckerSquare[ply + 1] != 0;
         const bool changesMaterial = bt.PositionStack[ply + 1].Material != pos.Material;
         int l;
-        if (givesCheck)
-            l = -AlphaBeta(ply + 1, ply + 2, -q.beta, -q.alpha, true);
-        else if (q.best >= MateBound || !changesMaterial)
-            l = ChildBound(ply + 1, ply + 1, BoundKind::Lower);
-        else
-            l = -Quiesce(ply + 1, -q.beta, -q.alpha);
+        if (givesCheck) l = -AlphaBeta(ply + 1, ply + 2, -q.beta, -q.alpha, true);
+        else if (q.best >= MateBound || !changesMaterial) l = ChildBound(ply + 1, ply + 1, BoundKind::Lower);
+        else l = -Quiesce(ply + 1, -q.beta, -q.alpha);
 
         if (l > q.best && !SearchIsStopped()) {
             st.PvTable[ply][0] = move;
@@ -201,10 +198,10 @@ int FinishQuiescence(SearchThread& st, QuiesceState& q) {
         }
         st.MateKiller[ply][q.side] = st.PvTable[ply][0];
     }
-    if (r < (lowered ? q.alpha - 1 : q.alpha))
-        StoreQuiescence(st, q.slot, ply, depth, q.lower, r);
+    if (r < (lowered ? q.alpha - 1 : q.alpha)) StoreQuiescence(st, q.slot, ply, depth, q.lower, r);
     else
-        StoreQuiescence(st, q.slot, ply, depth, r, (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
+        StoreQuiescence(st, q.slot, ply, depth, r,
+                        (r <= beta && q.i >= bt.PositionStack[ply].MoveCount) ? r : storeUpper);
     return r;
 }
 
@@ -244,7 +241,8 @@ int Quiesce(int ply, int alpha, int beta) {
         if (ApplyTableBounds(st, entry, q, score)) return score;
         q.depthZeroEntry = entry.StoredDepth == 0;
         q.deeperEntry = !q.depthZeroEntry;
-    } else if ((q.inCheck || (ply >= 1 && bt.CheckerSquare[ply - 1] != 0 && bt.PositionStack[ply - 1].MoveCount == 1)) &&
+    } else if ((q.inCheck ||
+                (ply >= 1 && bt.CheckerSquare[ply - 1] != 0 && bt.PositionStack[ply - 1].MoveCount == 1)) &&
                ply < ExtensionPlyLimit) {
         // An unknown position in check is searched one ply in full.
         CountNodes(st, -1);

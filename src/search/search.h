@@ -67,7 +67,10 @@ int Quiesce(int ply, int alpha, int beta);
 // move in slot 0 of row ply improved the node.
 void MergePv(int ply);
 // Ends row ply of the PvTable after slot 0.
-inline void EndPvRow(int ply) { SearchThread& st = *ThreadSearch; st.PvTable[ply][1] = Move{0, 0}; }
+inline void EndPvRow(int ply) {
+    SearchThread& st = *ThreadSearch;
+    st.PvTable[ply][1] = Move{0, 0};
+}
 
 // Whether the node at ply was reached by a threat search (the same side to
 // move as the ply before it).

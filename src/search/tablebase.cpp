@@ -44,8 +44,8 @@ int TablebaseReach = 0;
 namespace {
 
 int ProbeLimit = 7;
-int Largest = 0;       // largest table found (pieces)
-int TableCount = 0;    // WDL tables found
+int Largest = 0;     // largest table found (pieces)
+int TableCount = 0;  // WDL tables found
 std::atomic<uint64_t> Hits{0};
 
 // What the root probe decided for the current search.
@@ -81,7 +81,9 @@ struct TbPosition {
 
 TbPosition PositionAt(int ply) {
     const PlyPosition& p = ThreadBoard->PositionStack[ply];
-    const auto both = [&p](int kind) { return p.PieceSquares[PieceOf(White, kind)] | p.PieceSquares[PieceOf(Black, kind)]; };
+    const auto both = [&p](int kind) {
+        return p.PieceSquares[PieceOf(White, kind)] | p.PieceSquares[PieceOf(Black, kind)];
+    };
     TbPosition t{};
     t.white = p.SideSquares[White];
     t.black = p.SideSquares[Black];
@@ -179,7 +181,8 @@ void SetTablebasePath(const std::string& path) {
     std::vector<std::string> folders;
     if (path != "<empty>") folders = ReadableFolders(path);
     LibraryPath.clear();
-    for (const std::string& folder : folders) LibraryPath += (LibraryPath.empty() ? "" : std::string(1, Separator)) + folder;
+    for (const std::string& folder : folders)
+        LibraryPath += (LibraryPath.empty() ? "" : std::string(1, Separator)) + folder;
     {
         std::lock_guard<std::mutex> guard(ProbeLock);
         RunWithOutputMuted(InitLibrary);

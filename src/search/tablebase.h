@@ -18,8 +18,8 @@ bool TablebasesBuiltIn();
 // on Windows), reports unreadable folders and what was found with "info
 // string" lines, and empties "<empty>" or "" the tables.
 void SetTablebasePath(const std::string& path);
-extern int TablebaseProbeDepth;   // SyzygyProbeDepth: plies left a node needs to probe
-extern bool TablebaseRule50;      // Syzygy50MoveRule: a win spoilt by the fifty-move rule is a draw
+extern int TablebaseProbeDepth;           // SyzygyProbeDepth: plies left a node needs to probe
+extern bool TablebaseRule50;              // Syzygy50MoveRule: a win spoilt by the fifty-move rule is a draw
 void SetTablebaseProbeLimit(int pieces);  // SyzygyProbeLimit
 int TablebaseProbeLimit();
 

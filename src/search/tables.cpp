@@ -1,7 +1,6 @@
 // Storage of the search tables.
 #include "search/tables.h"
 
-
 SearchThread MainSearchThread;
 constinit thread_local SearchThread* ThreadSearch = &MainSearchThread;
 // The lower floors reach their part of the calling thread's state through

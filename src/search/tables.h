@@ -25,10 +25,10 @@ struct SearchThread {
     BoardTables Board;
     EvalTables Eval;
     Move PvTable[PvRows][PvSlots];
-    Move KillerMoves[2][MaxPly][2];   // [slot 0/1][ply][side]
-    Move MateKiller[MaxPly][2];       // [ply][side]
-    int64_t HistoryTable[SquareSlots][SquareSlots];     // [from][to square]
-    int64_t MateHistory[PieceSlots][SquareSlots];      // [piece code][to square]
+    Move KillerMoves[2][MaxPly][2];                  // [slot 0/1][ply][side]
+    Move MateKiller[MaxPly][2];                      // [ply][side]
+    int64_t HistoryTable[SquareSlots][SquareSlots];  // [from][to square]
+    int64_t MateHistory[PieceSlots][SquareSlots];    // [piece code][to square]
     int32_t VerifiedCount[MaxPly];
     int32_t RootScores[MoveListCapacity];
     // Nodes searched by this thread in the current search: counted by the
@@ -36,9 +36,9 @@ struct SearchThread {
     // cache line of its own, so that the counting does not slow down the
     // threads that read it or whose data would share its line.
     alignas(CacheLineBytes) std::atomic<uint64_t> NodeCount;
-    alignas(CacheLineBytes) int32_t StartDepth;      // first iteration depth, from the table's root entry
+    alignas(CacheLineBytes) int32_t StartDepth;  // first iteration depth, from the table's root entry
     int32_t IterationDepth;
-    int32_t SelDepth;        // deepest ply reached in the current iteration
+    int32_t SelDepth;  // deepest ply reached in the current iteration
     // The root has a move to play (set by the searches at ply 0; "quit" sets
     // the main thread's so that its search unwinds at once).
     std::atomic<uint8_t> RootMoveReady;

@@ -136,8 +136,8 @@ void SetSearchThreads(int count) {
     }
     while (static_cast<int>(Helpers.size()) < helpers) {
         if (!StartHelper()) {
-            SendInfoString("could not start search thread " + std::to_string(Helpers.size() + 2) +
-                           "; searching with " + std::to_string(Helpers.size() + 1));
+            SendInfoString("could not start search thread " + std::to_string(Helpers.size() + 2) + "; searching with " +
+                           std::to_string(Helpers.size() + 1));
             break;
         }
     }

@@ -25,7 +25,8 @@ void EvaluateFen(const std::string& fen) {
     PrepareRoot();
     ResetEvalPly(0);
     const int score = Evaluate(0);
-    std::printf("%d %d %d %d\n", score, et.DeadDrawFlag ? 1 : 0, et.LeadPawnSquare[0][White], et.LeadPawnSquare[0][Black]);
+    std::printf("%d %d %d %d\n", score, et.DeadDrawFlag ? 1 : 0, et.LeadPawnSquare[0][White],
+                et.LeadPawnSquare[0][Black]);
 }
 
 // Drops a trailing carriage return and surrounding blanks.

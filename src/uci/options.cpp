@@ -40,7 +40,7 @@ struct OptionRow {
     const char* DefaultText;  // string only ("" is listed as <empty>)
     int (*Current)();         // spin and check: the value now, for "keeping ..."
     void (*Apply)(int value, const std::string& text);
-    bool (*Offered)();        // whether this build offers it; nullptr: always
+    bool (*Offered)();  // whether this build offers it; nullptr: always
 };
 
 // Every option, in the order of the "uci" listing. The listing and the
@@ -52,7 +52,8 @@ constexpr OptionRow Options[] = {
          ResizeHashTable(mb);
      },
      nullptr},
-    {"Clear Hash", OptionKind::Button, 0, 0, 0, "", nullptr, [](int, const std::string&) { ClearHashTable(); }, nullptr},
+    {"Clear Hash", OptionKind::Button, 0, 0, 0, "", nullptr, [](int, const std::string&) { ClearHashTable(); },
+     nullptr},
     {"Threads", OptionKind::Spin, 1, 1, MaxSearchThreads, "", [] { return SearchThreadCount(); },
      [](int threads, const std::string&) { SetSearchThreads(threads); }, nullptr},
     {"Ponder", OptionKind::Check, 0, 0, 1, "", [] { return int{PonderAllowed}; },
@@ -70,8 +71,8 @@ constexpr OptionRow Options[] = {
      nullptr},
     {"UCI_LimitStrength", OptionKind::Check, 0, 0, 1, "", [] { return int{LimitStrength}; },
      [](int on, const std::string&) { LimitStrength = on != 0; }, nullptr},
-    {"UCI_Elo", OptionKind::Spin, DefaultStrengthElo, MinStrengthElo, MaxStrengthElo, "", [] { return int{StrengthElo}; },
-     [](int elo, const std::string&) { StrengthElo = elo; }, nullptr},
+    {"UCI_Elo", OptionKind::Spin, DefaultStrengthElo, MinStrengthElo, MaxStrengthElo, "",
+     [] { return int{StrengthElo}; }, [](int elo, const std::string&) { StrengthElo = elo; }, nullptr},
     {"UCI_ShowWDL", OptionKind::Check, 0, 0, 1, "", [] { return int{ShowWdl}; },
      [](int on, const std::string&) { ShowWdl = on != 0; }, nullptr},
     // Endgame tablebases, in a build with the probing library only.

@@ -21,7 +21,7 @@ struct EngineProcess {
     int ToEngine = -1;
     int FromEngine = -1;
     std::string Directory;
-    std::string Pending;  // bytes read but not yet returned as lines
+    std::string Pending;    // bytes read but not yet returned as lines
     std::string AllOutput;  // every byte the engine has written so far
 
     // Starts the engine with the given arguments (none: the UCI engine). An

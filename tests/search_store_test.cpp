@@ -6,64 +6,44 @@
 #include "search/tables.h"
 #include "search_test_util.h"
 
+namespace {
+
+// Stores the root node (slot of ply 0) with the values a search would have:
+// its target ply, best score, window, table bounds and loop position, and
+// the list's move count.
+void Store(int limit, int best, int alpha, int beta, int lower, int upper, int loop, int moveCount, bool pv) {
+    NodeState n;
+    n.limit = limit;
+    n.best = best;
+    n.alpha = alpha;
+    n.beta = beta;
+    n.slot = HashSlot(0);
+    n.lower = lower;
+    n.upper = upper;
+    n.i = loop;
+    StoreNode(*ThreadSearch, n, moveCount, pv);
+}
+
+}  // namespace
+
 TEST(SearchStore, MatesWithinTheDepthAreFinalAndSetTheMateKiller) {
     SearchThread& st = *ThreadSearch;
     FreshSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1");
     const uint32_t slot = HashSlot(0);
     st.PvTable[0][0] = MoveFromText(0, "a1a8");
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 3,
-                        .alpha = -ScoreInfinity,
-                        .beta = ScoreInfinity,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = ScoreInfinity,
-                        .best = 29999,
-                        .i = 21},
-              20, false);
+    Store(3, 29999, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 21, 20, false);
     EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 79);
     EXPECT_EQ(int(ReadEntry(slot).LowerBound), 29999);
     EXPECT_EQ(int(ReadEntry(slot).UpperBound), 29999);  // every move searched: exact
     EXPECT_EQ(MoveText(st.MateKiller[0][White]), " a1a8");
     // A mate further away than the depth searched holds only when it cut off.
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 3,
-                        .alpha = -ScoreInfinity,
-                        .beta = ScoreInfinity,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = ScoreInfinity,
-                        .best = 29991,
-                        .i = 21},
-              20, false);
+    Store(3, 29991, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 21, 20, false);
     EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 3);
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 3,
-                        .alpha = 0,
-                        .beta = 100,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = 500,
-                        .best = 29991,
-                        .i = 4},
-              20, false);
+    Store(3, 29991, 0, 100, -ScoreInfinity, 500, 4, 20, false);
     EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 79);
     EXPECT_EQ(int(ReadEntry(slot).UpperBound), ScoreInfinity);
     // A fail-low keeps the node's lower value and records best as the upper bound.
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 4,
-                        .alpha = 0,
-                        .beta = 100,
-                        .slot = slot,
-                        .lower = -200,
-                        .upper = ScoreInfinity,
-                        .best = -50,
-                        .i = 21},
-              20, false);
+    Store(4, -50, 0, 100, -200, ScoreInfinity, 21, 20, false);
     EXPECT_EQ(int(ReadEntry(slot).StoredDepth), 4);
     EXPECT_EQ(int(ReadEntry(slot).LowerBound), -200);
     EXPECT_EQ(int(ReadEntry(slot).UpperBound), -50);
@@ -74,29 +54,9 @@ TEST(SearchStore, BestMoveChangesKeepThePreviousOne) {
     FreshSearch("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     const uint32_t slot = HashSlot(0);
     st.PvTable[0][0] = MoveFromText(0, "e2e4");
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 3,
-                        .alpha = -ScoreInfinity,
-                        .beta = ScoreInfinity,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = ScoreInfinity,
-                        .best = 30,
-                        .i = 21},
-              20, false);
+    Store(3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 21, 20, false);
     st.PvTable[0][0] = MoveFromText(0, "d2d4");
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 3,
-                        .alpha = -ScoreInfinity,
-                        .beta = ScoreInfinity,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = ScoreInfinity,
-                        .best = 30,
-                        .i = 21},
-              20, false);
+    Store(3, 30, -ScoreInfinity, ScoreInfinity, -ScoreInfinity, ScoreInfinity, 21, 20, false);
     EXPECT_EQ(MoveText(ReadEntry(slot).BestMove), " d2d4");
     EXPECT_EQ(MoveText(ReadEntry(slot).PreviousBest), " e2e4");
 }
@@ -105,21 +65,10 @@ TEST(SearchStore, KillersFillOnceInAlphaBetaAndShiftInPvSearch) {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     FreshSearch("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    const uint32_t slot = HashSlot(0);
     bt.RepStatus[1] = RepNone;
     auto cutWith = [&](const char* text, bool pv) {
         st.PvTable[0][0] = MoveFromText(0, text);
-        StoreNode(*ThreadSearch,
-                  NodeState{.ply = 0,
-                            .limit = 3,
-                            .alpha = 0,
-                            .beta = 1,
-                            .slot = slot,
-                            .lower = -ScoreInfinity,
-                            .upper = ScoreInfinity,
-                            .best = 50,
-                            .i = 3},
-                  20, pv);
+        Store(3, 50, 0, 1, -ScoreInfinity, ScoreInfinity, 3, 20, pv);
     };
     cutWith("e2e4", false);
     cutWith("d2d4", false);
@@ -136,16 +85,6 @@ TEST(SearchStore, KillersFillOnceInAlphaBetaAndShiftInPvSearch) {
     EXPECT_EQ(st.HistoryTable[11][27], 3);
     // An open window in AlphaBeta does too.
     st.PvTable[0][0] = MoveFromText(0, "b1c3");
-    StoreNode(*ThreadSearch,
-              NodeState{.ply = 0,
-                        .limit = 5,
-                        .alpha = 0,
-                        .beta = 100,
-                        .slot = slot,
-                        .lower = -ScoreInfinity,
-                        .upper = ScoreInfinity,
-                        .best = 50,
-                        .i = 21},
-              20, false);
+    Store(5, 50, 0, 100, -ScoreInfinity, ScoreInfinity, 21, 20, false);
     EXPECT_EQ(st.HistoryTable[2][19], 5);
 }

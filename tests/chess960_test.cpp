@@ -11,27 +11,11 @@
 #include "board/movetext.h"
 #include "board_test_util.h"
 #include "engine_process.h"
+#include "perft_cases.h"
 #include "uci/options.h"
 #include "uci/perft.h"
 
 namespace {
-
-struct Case960 {
-    const char* Fen;
-    int Depth;
-    uint64_t Nodes;
-};
-
-uint64_t PerftOf(const char* fen, int depth) {
-    FreshTables();
-    Fen(fen);
-    return PerftCount(0, depth);
-}
-
-void CheckCases(const Case960* cases, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        EXPECT_EQ(PerftOf(cases[i].Fen, cases[i].Depth), cases[i].Nodes) << cases[i].Fen << " depth " << cases[i].Depth;
-}
 
 void Position(const std::string& line) {
     std::string lower = line;
@@ -52,7 +36,7 @@ void SetChess960(bool on) {
 
 // Positions of the Chess960 perft collection (Shredder-FEN castling fields),
 // with their published counts.
-const Case960 Collection[] = {
+const PerftCase Collection[] = {
     {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", 3, 12189},
     {"bn1rkbrq/1pppppp1/p6p/1n6/3P4/6PP/PPPRPP2/BNN1KBRQ w Ggd - 2 9", 3, 19278},
     {"nqrknbbr/pp1pppp1/7p/2p5/7P/1P1N4/P1PPPPPB/NQRK1B1R w HChc - 2 9", 3, 23137},
@@ -68,23 +52,23 @@ const Case960 Collection[] = {
 
 }  // namespace
 
-TEST(Chess960, PerftOfCollectionPositions) { CheckCases(Collection, sizeof Collection / sizeof Collection[0]); }
+TEST(Chess960, PerftOfCollectionPositions) { CheckPerftCases(Collection); }
 
 TEST(Chess960, SlowPerftOfCollectionPositionsToDepthFour) {
-    const Case960 cases[] = {
+    const PerftCase cases[] = {
         {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", 4, 326672},
         {"bn1rkbrq/1pppppp1/p6p/1n6/3P4/6PP/PPPRPP2/BNN1KBRQ w Ggd - 2 9", 4, 455476},
         {"nbkrr1bn/ppB2ppp/4p3/2qp4/4P3/5P2/PPPP2PP/NBRKRQ1N w EC - 1 9", 4, 1956521},
         {"rbknb1rn/p1pp2pp/1p6/4pp2/1q3P1B/2N5/PPPPPNPP/RBK2QR1 w GAga - 2 9", 4, 1374158},
         {"1krbnnbq/1pp1p1pp/r7/p2p1p2/3PP3/2P3P1/PP3P1P/RKRBNNBQ w CAc - 0 9", 4, 860530},
     };
-    CheckCases(cases, sizeof cases / sizeof cases[0]);
+    CheckPerftCases(cases);
 }
 
 // Positions built around the castling rules; the counts agree with
 // Stockfish's perft in its Chess960 mode.
 TEST(Chess960, PerftOfCastlingRuleCases) {
-    const Case960 cases[] = {
+    const PerftCase cases[] = {
         // King on g1: castling short leaves it there; long crosses f1..c1.
         {"4k3/8/8/8/8/8/8/R5KR w HA - 0 1", 4, 16219},
         // King on c1: castling long leaves it there.
@@ -110,7 +94,7 @@ TEST(Chess960, PerftOfCastlingRuleCases) {
         // Black castles.
         {"rk5r/8/8/8/8/8/8/4K3 b ha - 0 1", 4, 16052},
     };
-    CheckCases(cases, sizeof cases / sizeof cases[0]);
+    CheckPerftCases(cases);
 }
 
 TEST(Chess960, CastlingMovesKingAndRookToTheirSquares) {

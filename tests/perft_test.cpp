@@ -8,29 +8,12 @@
 
 #include "board_test_util.h"
 #include "engine_process.h"
+#include "perft_cases.h"
 #include "uci/perft.h"
 
 namespace {
 
 const char* const Kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
-
-struct PerftCase {
-    const char* Fen;
-    int Depth;
-    uint64_t Nodes;
-};
-
-uint64_t PerftOf(const char* fen, int depth) {
-    FreshTables();
-    if (fen != nullptr) Fen(fen);
-    else PrepareRoot();
-    return PerftCount(0, depth);
-}
-
-void CheckCases(const PerftCase* cases, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        EXPECT_EQ(PerftOf(cases[i].Fen, cases[i].Depth), cases[i].Nodes) << cases[i].Fen << " depth " << cases[i].Depth;
-}
 
 }  // namespace
 
@@ -58,7 +41,7 @@ TEST(Perft, ShallowCountsOfTheStandardPositions) {
         // En passant that would expose the king along a diagonal.
         {"8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1", 6, 1440467},
     };
-    CheckCases(cases, sizeof cases / sizeof cases[0]);
+    CheckPerftCases(cases);
 }
 
 TEST(Perft, SlowPublishedCounts) {
@@ -84,7 +67,7 @@ TEST(Perft, SlowPublishedCounts) {
         {"8/P1k5/K7/8/8/8/8/8 w - - 0 1", 6, 92683},
         {"8/k1P5/8/1K6/8/8/8/8 w - - 0 1", 7, 567584},
     };
-    CheckCases(cases, sizeof cases / sizeof cases[0]);
+    CheckPerftCases(cases);
 }
 
 TEST(Perft, CommandLineModePrintsRootMovesAndTotal) {

@@ -28,6 +28,15 @@ inline void Fen(const std::string& fen) {
     if (!SetupFen(fen)) throw std::runtime_error("FEN rejected: " + fen);
 }
 
+// Carries out a "position" command line as the reader hands it over: the
+// lower-cased form and the line as received.
+inline void Position(const std::string& line) {
+    std::string lower = line;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    SetPosition(lower, line);
+}
+
 // Entry of a move in a ply's list, 0 when absent.
 inline int FindMove(int ply, int from, int toByte) {
     BoardTables& bt = *ThreadBoard;

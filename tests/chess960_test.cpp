@@ -17,13 +17,6 @@
 
 namespace {
 
-void Position(const std::string& line) {
-    std::string lower = line;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    SetPosition(lower, line);
-}
-
 const PlyPosition& Root() { return ThreadBoard->PositionStack[0]; }
 
 // The option as a GUI sets it; each test leaves it off.

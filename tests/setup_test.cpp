@@ -10,13 +10,6 @@
 
 namespace {
 
-void Position(const std::string& line) {
-    std::string lower = line;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    SetPosition(lower, line);
-}
-
 const PlyPosition& Root() {
     BoardTables& bt = *ThreadBoard;
     return bt.PositionStack[0];

@@ -31,7 +31,7 @@ const std::string UciReply =
     "option name Move Overhead type spin default 50 min 0 max 5000\n"
     "option name UCI_Chess960 type check default false\n"
     "option name UCI_LimitStrength type check default false\n"
-    "option name UCI_Elo type spin default 1300 min 800 max 1800\n"
+    "option name UCI_Elo type spin default 1300 min 500 max 1800\n"
     "option name UCI_ShowWDL type check default false\n" +
     SyzygyOptions + "uciok\n";
 }  // namespace
@@ -54,7 +54,7 @@ TEST(Protocol, UciIsreadyQuitGiveExactBytesAndLog) {
               "Quill: option name Move Overhead type spin default 50 min 0 max 5000\r\n"
               "Quill: option name UCI_Chess960 type check default false\r\n"
               "Quill: option name UCI_LimitStrength type check default false\r\n"
-              "Quill: option name UCI_Elo type spin default 1300 min 800 max 1800\r\n"
+              "Quill: option name UCI_Elo type spin default 1300 min 500 max 1800\r\n"
               "Quill: option name UCI_ShowWDL type check default false\r\n" +
                   LoggedSyzygyOptions() +
                   "Quill: uciok\r\n"

@@ -2,8 +2,9 @@
 """Calibrates Quill's UCI_Elo levels: one match per requested level against a
 rated reference, the measured rating with its error margin, and a table.
 
-    tools/calibrate-strength.py --levels 800,1100,1400,1600,1800 --games 100 \
-        [--tc 5+0.05] [--concurrency 1] [--anchor 1400] [--out results.md]
+    tools/calibrate-strength.py --levels 500,600,800,1000,1200,1400,1600,1800 --games 100 \
+        [--tc 5+0.05] [--concurrency 1] [--anchor 1400] [--out results.md] \
+        [--known 800=790:153 ...]
 
 Reference: for a level of 1350 or more, Debian's stockfish (15.1) with
 UCI_LimitStrength and UCI_Elo set to the level; below 1350 (stockfish's
@@ -111,7 +112,7 @@ def load():
 
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("--levels", default="800,1100,1400,1600,1800", help="requested UCI_Elo values")
+    p.add_argument("--levels", default="500,600,800,1000,1200,1400,1600,1800", help="requested UCI_Elo values")
     p.add_argument("--games", type=int, default=100, help="games per level")
     p.add_argument("--tc", default="5+0.05")
     p.add_argument("--concurrency", type=int, default=1)
@@ -122,6 +123,8 @@ def main():
     p.add_argument("--seed", type=int, default=22)
     p.add_argument("--out", default="strength-calibration.md")
     p.add_argument("--workdir", default=None)
+    p.add_argument("--known", action="append", default=[], metavar="LEVEL=RATING:MARGIN",
+                   help="a level measured in an earlier run: not played again, but the chain may start from it")
     args = p.parse_args()
     args.quill = os.path.abspath(args.quill)
     workdir = args.workdir or tempfile.mkdtemp(prefix="quill-calibration-")
@@ -136,8 +139,13 @@ def main():
 
     levels = sorted({int(x) for x in args.levels.split(",")}, reverse=True)
     measured, margins = {}, {}
+    for known in args.known:
+        level, rest = known.split("=")
+        rating, margin = rest.split(":")
+        measured[int(level)], margins[int(level)] = float(rating), float(margin)
+    levels = [l for l in levels if l not in measured]
     # The anchor is measured first when a level below stockfish's range needs it.
-    if any(l < STOCKFISH_MIN_ELO for l in levels) and args.anchor not in levels:
+    if any(l < STOCKFISH_MIN_ELO for l in levels) and not measured and args.anchor not in levels:
         levels.insert(0, args.anchor)
     rows = []
     for level in sorted(levels, key=lambda l: (l < STOCKFISH_MIN_ELO, -l)):

@@ -21,7 +21,14 @@ struct MappingPoint {
     int Strength;
 };
 constexpr MappingPoint EloMapping[] = {
-    {MinStrengthElo, -164}, {1000, -33}, {1200, 326}, {1400, 599}, {1600, 835}, {MaxStrengthElo, MaxInternalStrength},
+    {MinStrengthElo, -500},
+    {600, -400},
+    {800, -164},
+    {1000, -33},
+    {1200, 326},
+    {1400, 599},
+    {1600, 835},
+    {MaxStrengthElo, MaxInternalStrength},
 };
 
 // The node budget grows geometrically from WeakestNodes at strength 0 to

@@ -9,7 +9,7 @@
 // The range of "UCI_Elo": its maximum is Quill's own full strength (on the
 // scale of the calibration, Stockfish 15.1's UCI_Elo at 5+0.05), at which
 // the limit changes nothing.
-constexpr int MinStrengthElo = 800;
+constexpr int MinStrengthElo = 500;
 constexpr int MaxStrengthElo = 1800;
 constexpr int DefaultStrengthElo = 1300;
 

@@ -132,3 +132,33 @@ TEST(Protocol, HashOptionResizesWithItsLogLine) {
               "Quill: readyok\r\n"
               "GUI: quit\r\n");
 }
+
+TEST(Protocol, SetOptionValuesAreNeverReadAsCommands) {
+    EngineProcess engine;
+    // Each command word inside a value, in both cases, with inner blanks the
+    // value keeps. Only the option's own answer and the one "readyok" come back:
+    // no exit, no search, no second "readyok", no "ponderhit" complaint.
+    std::string expected;
+    for (std::string word : {"quit", "stop", "go x", "isready", "position", "ucinewgame", "ponderhit"}) {
+        for (int upper = 0; upper < 2; ++upper) {
+            if (upper)
+                for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const std::string value = "/no/such/" + word + "  Dir";
+            engine.Send("setoption name SyzygyPath value   " + value + " ");
+            expected += TablebasesBuiltIn() ? "info string SyzygyPath: cannot read folder '" + value + "'; it is not used\n"
+                                            : "info string unknown option 'SyzygyPath' ignored\n";
+        }
+    }
+    // A name holding a command word is no command either.
+    engine.Send("setoption name Quit Go now value 1");
+    expected += "info string unknown option 'Quit Go now' ignored\n";
+    engine.Send("isready");
+    expected += "readyok\n";
+    std::string seen;
+    for (const std::string& line : engine.ReadUntil("readyok")) seen += line + "\n";
+    EXPECT_EQ(seen, expected);
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(), 0);
+    EXPECT_NE(engine.ReadFile("Log.Txt").find("GUI: setoption name SyzygyPath value /no/such/QUIT  Dir \r\n"),
+              std::string::npos);
+}

@@ -12,6 +12,7 @@
 #include "engine_process.h"
 #include "search/rootlines.h"
 #include "search/tablebase.h"
+#include "uci/position.h"
 #include "search_test_util.h"
 
 namespace {
@@ -38,13 +39,26 @@ std::vector<std::string> KeptMoves(const std::string& fen, int& score) {
     return kept;
 }
 
+// The move played after a search of the FEN's root whose own choice was
+// searchMove (one of the moves the root keeps).
+std::string Played(const std::string& fen, const std::string& searchMove) {
+    FreshSearch(fen);
+    NarrowRootToTablebase();
+    const int entry = ListEntry(0, searchMove);
+    ThreadSearch->PvTable[0][0] = entry == 0 ? Move{0, 0} : ThreadBoard->MoveList[0][entry];
+    ChooseTablebaseRootMove();
+    EndRootRestriction();
+    EndTablebaseSearch();
+    return MoveText(ThreadSearch->PvTable[0][0]).substr(1);
+}
+
 }  // namespace
 
 TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     if (!TablebasesBuiltIn()) GTEST_SKIP() << "built without Fathom: no tables";
     OutputSilenced = true;
     SetTablebasePath(DataFolder);
-    EXPECT_EQ(TablebaseCount(), 8);
+    EXPECT_EQ(TablebaseCount(), 10);
     EXPECT_EQ(TablebaseReach, 4);
 
     EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 w - - 0 1"), 2);     // KQ-K won
@@ -57,10 +71,10 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     EXPECT_EQ(Wdl("5k2/8/5K2/6pP/8/8/8/8 w - g6 0 1"), 2);
     EXPECT_EQ(Wdl("5k2/8/5K2/6pP/8/8/8/8 w - - 0 1"), 0);
     // Not probed in the search: a running fifty-move count, castling rights,
-    // a material combination without its table (KQ-KR).
+    // a material combination without its table (KQ-KN).
     EXPECT_EQ(Wdl("8/8/8/8/8/2k5/8/KQ6 w - - 3 1"), -9);
     EXPECT_EQ(Wdl("8/8/8/4k3/8/8/8/R3K3 w Q - 0 1"), -9);
-    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/7r/KQ6 w - - 0 1"), -9);
+    EXPECT_EQ(Wdl("8/8/8/8/8/2k5/7n/KQ6 w - - 0 1"), -9);
 
     // The root keeps the 17 winning moves of 21, shortest distance to zeroing
     // first (Qe4: 11 plies to mate), and reports the win.
@@ -73,8 +87,8 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     kept = KeptMoves("1R5K/5k2/8/8/8/8/5r2/8 w - - 0 1", score);
     EXPECT_EQ(kept, std::vector<std::string>{"b8b7"});
     EXPECT_EQ(score, 0);
-    // No table for KQ-KR: the root is left as it is.
-    EXPECT_TRUE(KeptMoves("8/8/8/8/8/2k5/7r/KQ6 w - - 0 1", score).empty());
+    // No table for KQ-KN: the root is left as it is.
+    EXPECT_TRUE(KeptMoves("8/8/8/8/8/2k5/7n/KQ6 w - - 0 1", score).empty());
     EXPECT_EQ(score, 123);
     // A win spoilt by the fifty-move count: 90 half-moves played and 11 to
     // go is 101, a draw under the rule and a win without it.
@@ -91,6 +105,23 @@ TEST(Tablebase, ProbesAndRootChoicesOfWorkedPositions) {
     EXPECT_EQ(TablebaseRootScore(MateScore - 21), MateScore - 21);
     EXPECT_EQ(TablebaseRootScore(-MateScore + 21), TablebaseWinScore);
     EndRootRestriction();
+
+    // The move played in a root the tables decide: the search's move when it
+    // ties the best distance to zeroing, else the first kept move, whatever
+    // the search claims. Won: Qe4 (10 plies) over Qb8 (16); Qh8 mates at once.
+    EXPECT_EQ(Played("8/8/8/8/8/2k5/8/KQ6 w - - 0 1", "b1b8"), "b1e4");
+    EXPECT_EQ(Played("k7/8/1K6/8/8/8/7Q/8 w - - 0 1", "h2h7"), "h2h8");
+    // A pawn move zeroes at once (1 ply): it beats the queen's mate in 2 (3 plies).
+    const std::string pawnMove = Played("k2K4/8/8/8/6Q1/8/P7/8 w - - 0 1", "d8c7");
+    EXPECT_TRUE(pawnMove == "a2a3" || pawnMove == "a2a4") << pawnMove;
+    EXPECT_EQ(Played("k2K4/8/8/8/6Q1/8/P7/8 w - - 0 1", "a2a4"), "a2a4");
+    // Lost: the longest resistance, Kd4 or Kc4 (13 plies) rather than Kd2 (9).
+    EXPECT_EQ(Played("8/8/8/8/8/2k5/8/KQ6 b - - 0 1", "c3d2"), "c3d4");
+    EXPECT_EQ(Played("8/8/8/8/8/2k5/8/KQ6 b - - 0 1", "c3c4"), "c3c4");
+    // A cursed win (a draw under the fifty-move rule) still heads for zeroing.
+    EXPECT_EQ(Played("8/8/8/8/8/2k5/8/KQ6 w - - 90 1", "b1h1"), "b1e4");
+    // A drawn root leaves the search's move alone.
+    EXPECT_EQ(Played("1R5K/5k2/8/8/8/8/5r2/8 w - - 0 1", "b8b7"), "b8b7");
 
     // WDL files alone: the root keeps the same 17 winning moves, unranked.
     const std::filesystem::path wdlOnly = std::filesystem::temp_directory_path() / "quill-wdl-only";
@@ -268,6 +299,83 @@ TEST(TablebaseProtocol, OptionsFoldersAndEmptyPath) {
     lines = Search(engine, "go depth 4");
     EXPECT_NE(lines[0].find(" score cp 19000 "), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find(" tbhits "), std::string::npos) << lines[0];
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(), 0);
+}
+
+namespace {
+
+// The defender of a lost ending: the tables' longest-resisting reply in the
+// position after the moves (the first move the root keeps when it loses).
+// Empty when the side to move has no move; mated tells whether it is in check.
+std::string LongestDefence(const std::string& fen, const std::string& moves, bool& mated, int& clock) {
+    const std::string line = "position fen " + fen + (moves.empty() ? "" : " moves" + moves);
+    FreshSearch(fen);
+    LastPositionLine.clear();  // the whole line, not a continuation of the last one
+    SetPosition(line, line);
+    PrepareSearchRoot();
+    const PlyPosition& p = ThreadBoard->PositionStack[0];
+    clock = p.HalfmoveClock;
+    const Side side = static_cast<Side>(p.SideToMove);
+    if (IsEmptyMove(FirstLegalRootMove())) {
+        mated = AttackingSquare(0, p.KingSquare[side], static_cast<Side>(1 - side)) != 0;
+        return "";
+    }
+    NarrowRootToTablebase();
+    const std::string reply = MoveText(ThreadBoard->MoveList[0][1]).substr(1);
+    EndRootRestriction();
+    EndTablebaseSearch();
+    return reply;
+}
+
+}  // namespace
+
+TEST(TablebaseProtocol, WonEndingsConvertAgainstTheLongestDefence) {
+    if (!TablebasesBuiltIn()) GTEST_SKIP() << "built without Fathom: no tables";
+    SetTablebasePath(DataFolder);
+    EngineProcess engine;
+    engine.Send("setoption name SyzygyPath value " + DataFolder);
+    // The search proves a mate in 2 with the queen, but the pawn move zeroes
+    // the count at once: the pawn move is played.
+    engine.Send("position fen k2K4/8/8/8/6Q1/8/P7/8 w - - 0 1");
+    std::vector<std::string> lines = Search(engine, "go depth 6");
+    bool claimed = false;
+    for (const std::string& line : lines)
+        claimed = claimed || line.find(" score mate 2 ") != std::string::npos;
+    EXPECT_TRUE(claimed);
+    EXPECT_TRUE(lines.back() == "bestmove a2a3" || lines.back() == "bestmove a2a4") << lines.back();
+
+    // Quill (White) against the tables' longest defence: mate on the board,
+    // the fifty-move count never reaching 100, within the tables' distance.
+    const struct {
+        const char* fen;
+        int fullMoves;  // moves to mate with best play on both sides
+    } endings[] = {
+        {"k7/8/8/8/8/8/8/5BNK w - - 0 1", 33},
+        {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", 10},
+        {"8/8/8/3k4/8/8/8/R3K3 w - - 0 1", 16},
+        {"8/8/8/8/8/2k5/8/KQ5r w - - 0 1", 30},
+    };
+    for (const auto& ending : endings) {
+        std::string moves;
+        bool mated = false;
+        int clock = 0, longestClock = 0, plies = 0;
+        for (; plies < 2 * ending.fullMoves + 40; plies += 2) {
+            engine.Send("position fen " + std::string(ending.fen) + (moves.empty() ? "" : " moves" + moves));
+            lines = Search(engine, "go nodes 20000");
+            const std::string best = lines.back().substr(9, lines.back().find(' ', 9) - 9);
+            ASSERT_NE(best, "0000") << ending.fen << moves;
+            moves += " " + best;
+            const std::string reply = LongestDefence(ending.fen, moves, mated, clock);
+            longestClock = std::max(longestClock, clock);
+            if (reply.empty()) break;
+            moves += " " + reply;
+        }
+        EXPECT_TRUE(mated) << ending.fen << moves;
+        EXPECT_LT(longestClock, 100) << ending.fen;
+        EXPECT_LE(plies / 2 + 1, ending.fullMoves + 10) << ending.fen << moves;
+    }
+    SetTablebasePath("<empty>");
     engine.Send("quit");
     EXPECT_EQ(engine.Wait(), 0);
 }

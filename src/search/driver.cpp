@@ -161,6 +161,6 @@ void RunSearch(int depthLimit) {
     // The helpers unwind on the same stopped state; the answer's figures
     // count their nodes once they have all stopped.
     WaitForHelpers();
-    ChooseTablebaseRootMove(score);
+    ChooseTablebaseRootMove();
     Answer(score);
 }

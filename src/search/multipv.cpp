@@ -93,7 +93,7 @@ void PrepareRootLines(bool restricted, int lines) {
     PreviousCount = 0;
     CandidateCount = 0;
     const int count = bt.PositionStack[0].MoveCount;
-    static Move listed[MoveListCapacity];
+    Move listed[MoveListCapacity];
     for (int j = 1; j <= count; ++j) listed[j] = bt.MoveList[0][j];
     for (int j = 1; j <= count; ++j) {
         if (LegalLineLength(&listed[j], 1) != 1) continue;

@@ -77,7 +77,7 @@ int LegalLineLength(const Move* line, int maxLength) {
 Move FirstLegalRootMove() {
     BoardTables& bt = *ThreadBoard;
     // The root list in generation order, taken without disturbing ply 0.
-    static Move candidates[MoveListCapacity];
+    Move candidates[MoveListCapacity];
     SavePly(Saved[0], 0);
     GenerateSearchMoves(0, true);
     const int count = bt.PositionStack[0].MoveCount;

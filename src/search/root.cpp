@@ -41,7 +41,7 @@ bool RestrictRootToSearchMoves() {
     BoardTables& bt = *ThreadBoard;
     SearchThread& st = *ThreadSearch;
     if (SearchMoveCount == 0) return false;
-    static Move listed[MoveListCapacity];
+    Move listed[MoveListCapacity];
     const int count = bt.PositionStack[0].MoveCount;
     for (int j = 1; j <= count; ++j) listed[j] = bt.MoveList[0][j];
     int kept = 0;

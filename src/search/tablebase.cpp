@@ -263,7 +263,7 @@ bool RankByDtz(const TbPosition& t, int clock, unsigned* results) {
 
 // The same from the WDL tables alone (no distance: 0 for every move).
 bool RankByWdl(const TbPosition& t, int clock, unsigned* results) {
-    static TbRootMoves moves;
+    TbRootMoves moves;  // about 100 KB: on the stack of the one thread that prepares the root
     std::lock_guard<std::mutex> guard(ProbeLock);
     if (!tb_probe_root_wdl(t.white, t.black, t.kings, t.queens, t.rooks, t.bishops, t.knights, t.pawns,
                            static_cast<unsigned>(clock), 0, t.ep, t.whiteToMove, TablebaseRule50, &moves))
@@ -324,14 +324,14 @@ bool NarrowRootToTablebase() {
     if (TablebaseReach == 0 || !InReach(0)) return false;
     const TbPosition t = PositionAt(0);
     const int clock = std::clamp(bt.PositionStack[0].HalfmoveClock, 0, 100);
-    static unsigned results[TB_MAX_MOVES + 1];
+    unsigned results[TB_MAX_MOVES + 1];
     if (!RankByDtz(t, clock, results) && !RankByWdl(t, clock, results)) return false;
     Hits.fetch_add(1, std::memory_order_relaxed);
 
     // The list's moves with their results; the best result among them.
     int best = -3;
     const int count = bt.PositionStack[0].MoveCount;
-    static int resultOf[MoveListCapacity], dtzOf[MoveListCapacity];
+    int resultOf[MoveListCapacity], dtzOf[MoveListCapacity] = {};
     for (int j = 1; j <= count; ++j) {
         resultOf[j] = -3;  // not a legal move
         for (int k = 0; k < TB_MAX_MOVES && results[k] != TB_RESULT_FAILED; ++k)
@@ -370,10 +370,18 @@ int TablebaseRootScore(int score) {
     return Root.Score;
 }
 
-void ChooseTablebaseRootMove(int score) {
+void ChooseTablebaseRootMove() {
     SearchThread& st = *ThreadSearch;
-    if (!Root.Active || Root.Result != 2 || score > MateBound || Root.Count == 0) return;
-    // The search's move when it is as short a way to zeroing as any.
+    // A drawn root has nothing to convert or resist; without DTZ tables every
+    // distance reads 0 and the search's move stands among equals.
+    if (!Root.Active || Root.Result == 0 || Root.Count == 0) return;
+    // The kept moves share the root's result and stand sorted: shortest
+    // distance to zeroing first in a win (also a cursed one), longest first
+    // in a loss. The search's move stays when it ties the first; otherwise
+    // its mate claim, which may rest on bounds or on table entries of other
+    // paths, does not decide: the first kept move does. In a win the distance
+    // then falls with every move (a mate at once is the shortest of all), so
+    // the ending can neither repeat nor run into the fifty-move rule.
     for (int k = 0; k < Root.Count && Root.Dtz[k] == Root.Dtz[0]; ++k)
         if (Root.Moves[k] == st.PvTable[0][0]) return;
     st.PvTable[0][0] = Root.Moves[0];

@@ -47,9 +47,11 @@ bool NarrowRootToTablebase();
 // The score reported for the root: the tables' result while the root is in
 // them (a mate the search proves for the same side stays), else score.
 int TablebaseRootScore(int score);
-// After the search: in a won root without a proven mate the move played is
-// the winning move with the shortest distance to zeroing (progress).
-void ChooseTablebaseRootMove(int score);
+// After the search, in a root the tables decide: the move played has the
+// shortest distance to zeroing among the winning moves (a cursed win
+// included), the longest among the losing ones; the search's move when it
+// ties. A won ending thus always progresses, whatever score the search claims.
+void ChooseTablebaseRootMove();
 // The search has answered: the root's result and the tbhits count are
 // forgotten (a root without moves, which is not probed, shows tbhits 0).
 void EndTablebaseSearch();

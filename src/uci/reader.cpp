@@ -257,12 +257,42 @@ void SearchFinished() {
     PendingDone.notify_all();
 }
 
-bool ExecuteLine(const std::string& received) {
-    const std::string raw = NormaliseBlanks(received);
-    std::string lower = raw;
-    for (char& c : lower)
+namespace {
+
+std::string LowerCase(std::string text) {
+    for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// A "setoption name" line with its blanks normalised up to " value ", and the
+// value as received (leading blanks dropped), so that a folder's inner blanks stay.
+std::string SetOptionBlanks(const std::string& line) {
+    const std::size_t valueAt = LowerCase(line).find(" value ");
+    if (valueAt == std::string::npos) return NormaliseBlanks(line);
+    std::string head = NormaliseBlanks(line.substr(0, valueAt));
+    while (!head.empty() && head.back() == ' ') head.pop_back();
+    std::size_t textAt = valueAt + 7;
+    while (textAt < line.size() && line[textAt] == ' ') ++textAt;
+    return head + " value " + line.substr(textAt);
+}
+
+}  // namespace
+
+bool ExecuteLine(const std::string& received) {
+    // A "setoption name" line is that command and nothing else: its name and
+    // value (a folder may well hold "quit" or "stop") are never read as
+    // commands, and a value keeps its blanks as received.
+    const bool setOption = LowerCase(NormaliseBlanks(received)).rfind("setoption name ", 0) == 0;
+    const std::string raw = setOption ? SetOptionBlanks(received) : NormaliseBlanks(received);
+    const std::string lower = LowerCase(raw);
     LogLine("GUI: " + raw);
+    if (setOption) {
+        // The table must not change under a running search.
+        WaitForSearchEnd();
+        SetOption(lower, raw);
+        return true;
+    }
 
     bool known = false;
     if (Contains(lower, "stop")) {
@@ -278,11 +308,6 @@ bool ExecuteLine(const std::string& received) {
         known = true;
     } else if (Contains(lower, "isready")) {
         SendLine("readyok");
-        known = true;
-    } else if (lower.rfind("setoption name ", 0) == 0) {
-        // The table must not change under a running search.
-        WaitForSearchEnd();
-        SetOption(lower, raw);
         known = true;
     } else if (Contains(lower, "ucinewgame")) {
         // A new game forgets everything learnt: what follows gives the

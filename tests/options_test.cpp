@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine_process.h"
-#include "search/tablebase.h"
+#include "search/syzygy.h"
 
 TEST(Options, ListedRangesAndDefaultsAreTheOnesTheValueCheckUses) {
     EngineProcess engine;

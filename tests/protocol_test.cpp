@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_process.h"
-#include "search/tablebase.h"
+#include "search/syzygy.h"
 
 namespace {
 // The Syzygy options, offered when the build probes tables.
@@ -145,8 +145,9 @@ TEST(Protocol, SetOptionValuesAreNeverReadAsCommands) {
                 for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             const std::string value = "/no/such/" + word + "  Dir";
             engine.Send("setoption name SyzygyPath value   " + value + " ");
-            expected += TablebasesBuiltIn() ? "info string SyzygyPath: cannot read folder '" + value + "'; it is not used\n"
-                                            : "info string unknown option 'SyzygyPath' ignored\n";
+            expected += TablebasesBuiltIn()
+                            ? "info string SyzygyPath: cannot read folder '" + value + "'; it is not used\n"
+                            : "info string unknown option 'SyzygyPath' ignored\n";
         }
     }
     // A name holding a command word is no command either.

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "engine_process.h"
+#include "play/strength.h"
+#include "play/wdl.h"
 #include "search/driver.h"
 #include "search/info.h"
 #include "search/rootlines.h"
-#include "search/strength.h"
-#include "search/wdl.h"
 #include "search_test_util.h"
 
 namespace {
@@ -52,18 +52,14 @@ const char* const GamePositions[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
 };
 
-// Searches a position at a rating as "go depth 8" would (the level's node
-// budget applies), from a fixed seed; returns the move played and whether
-// it was the best of the lines ranked.
-struct LevelMove {
-    std::string Move;
-    bool Best;
-};
-LevelMove PlayAtLevel(const char* fen, int elo, uint64_t seed) {
+// The move played in a position as after "go depth 8", at a rating when elo
+// is given (the level's node budget and choice apply, from a fixed seed),
+// else at full strength.
+std::string PlayAtLevel(const char* fen, int elo, uint64_t seed) {
     SearchThread& st = *ThreadSearch;
     FreshSearch(fen);
-    LimitStrength = true;
-    StrengthElo = elo;
+    LimitStrength = elo > 0;
+    StrengthElo = elo > 0 ? elo : DefaultStrengthElo;
     GoLimits go;
     go.HasDepth = true;
     go.Depth = 8;
@@ -71,7 +67,7 @@ LevelMove PlayAtLevel(const char* fen, int elo, uint64_t seed) {
     SeedStrengthRandom(seed);
     SearchState.store(SearchRunning);
     RunSearch(DepthLimit);
-    LevelMove played{MoveText(st.PvTable[0][0]).substr(1), ChosenRootLineRank() == 0};
+    const std::string played = MoveText(st.PvTable[0][0]).substr(1);
     LimitStrength = false;
     return played;
 }
@@ -105,20 +101,21 @@ TEST(Strength, LevelsFollowTheOptionsAndWeakenMoreAsTheRatingFalls) {
 
 TEST(Strength, TheLowestLevelPlaysLegalMovesAndWorseOnesMoreOftenThanAHigherLevel) {
     // Each position at the lowest rating and at a middle one, from the same
-    // seeds: every move is legal, and the weak level leaves the best of its
-    // ranked lines more often. The weakest level must also leave it in a
-    // fair share of positions, or it would not be weaker by its choice.
+    // seeds: every move is legal, and the weak level leaves the full engine's
+    // move more often. The weakest level must also leave it in a fair share
+    // of positions, or it would not be weaker.
     int weakWorse = 0, middleWorse = 0, positions = 0;
     uint64_t seed = 0;
     for (int round = 0; round < 2; ++round) {
         for (const char* fen : GamePositions) {
             ++seed;  // each position its own draw, the same for both levels
-            const LevelMove weak = PlayAtLevel(fen, MinStrengthElo, seed);
-            EXPECT_TRUE(IsLegalIn(fen, weak.Move)) << fen << " " << weak.Move;
-            const LevelMove middle = PlayAtLevel(fen, 1500, seed);
-            EXPECT_TRUE(IsLegalIn(fen, middle.Move)) << fen << " " << middle.Move;
-            weakWorse += weak.Best ? 0 : 1;
-            middleWorse += middle.Best ? 0 : 1;
+            const std::string full = PlayAtLevel(fen, 0, seed);
+            const std::string weak = PlayAtLevel(fen, MinStrengthElo, seed);
+            EXPECT_TRUE(IsLegalIn(fen, weak)) << fen << " " << weak;
+            const std::string middle = PlayAtLevel(fen, 1500, seed);
+            EXPECT_TRUE(IsLegalIn(fen, middle)) << fen << " " << middle;
+            weakWorse += weak == full ? 0 : 1;
+            middleWorse += middle == full ? 0 : 1;
             ++positions;
         }
     }

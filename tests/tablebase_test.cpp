@@ -11,9 +11,9 @@
 
 #include "engine_process.h"
 #include "search/rootlines.h"
-#include "search/tablebase.h"
-#include "uci/position.h"
+#include "search/syzygy.h"
 #include "search_test_util.h"
+#include "uci/position.h"
 
 namespace {
 
@@ -340,8 +340,7 @@ TEST(TablebaseProtocol, WonEndingsConvertAgainstTheLongestDefence) {
     engine.Send("position fen k2K4/8/8/8/6Q1/8/P7/8 w - - 0 1");
     std::vector<std::string> lines = Search(engine, "go depth 6");
     bool claimed = false;
-    for (const std::string& line : lines)
-        claimed = claimed || line.find(" score mate 2 ") != std::string::npos;
+    for (const std::string& line : lines) claimed = claimed || line.find(" score mate 2 ") != std::string::npos;
     EXPECT_TRUE(claimed);
     EXPECT_TRUE(lines.back() == "bestmove a2a3" || lines.back() == "bestmove a2a4") << lines.back();
 

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Checks the floors of src/: platform, board, eval, search, uci, from the
-# ground up. A file may include headers of its own floor or of floors below
+# Checks the floors of src/: platform, board, eval, tablebase, play, search,
+# uci, from the ground up. A file may include headers of its own floor or of floors below
 # it, never of a floor above. Lists every "floor/..." include with its verdict
 # and exits with 1 when any include runs upward (or names no known floor).
 #   tools/check-layers.sh [SOURCE_DIR]   (default: the src/ next to this script)
 set -euo pipefail
 
 src="${1:-$(cd "$(dirname "$0")/.." && pwd)/src}"
-floors="platform board eval search uci"
+floors="platform board eval tablebase play search uci"
 
 mapfile -t files < <(find "$src" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.rc' -o -name '*.in' \) | sort)
 [ "${#files[@]}" -gt 0 ] || { echo "no sources under $src"; exit 1; }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/mix.h"
+
 KeyPair ZobristKeys[SquareSlots][PieceSlots];
 uint32_t SideKey[2];
 
@@ -50,13 +52,6 @@ uint64_t SquaresBetween(int a, int b) {
     const int low = a < b ? a : b, high = a < b ? b : a;
     return (SquareBit(high) << 1) - SquareBit(low);  // wraps to the top bits for h8
 }
-// A 64-bit mix of a value (the finaliser of SplitMix64): the key of a set-up.
-uint64_t Mix(uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
 }  // namespace
 
 void ArrangeCastling(CastlingSetup& c, const int kingStart[2], const int rookStart[4], const uint8_t rights[4]) {
@@ -93,7 +88,7 @@ void ArrangeCastling(CastlingSetup& c, const int kingStart[2], const int rookSta
         c.KingCrosses[r] = kingPath & ~SquareBit(king);
         key = key << 8 | static_cast<uint64_t>(rook);
     }
-    key = Mix(key << 16 | static_cast<uint64_t>(kingStart[White]) << 8 | static_cast<uint64_t>(kingStart[Black]));
+    key = Mix64(key << 16 | static_cast<uint64_t>(kingStart[White]) << 8 | static_cast<uint64_t>(kingStart[Black]));
     c.Key = KeyPair{static_cast<uint32_t>(key), static_cast<uint32_t>(key >> 32)};
 }
 

@@ -95,9 +95,10 @@ constexpr int SquareSlots = 65;
 constexpr int PieceSlots = 13;
 
 // Sizes. MakeMove can build plies 0..83; every per-ply table covers them all.
-constexpr int MaxPly = 84;             // plies 0..83
-constexpr int MoveListCapacity = 256;  // entries 1..255 usable (entry 0 unused)
-constexpr int HistoryRecords = 101;    // GameHistory records 0..100
+constexpr int MaxPly = 84;                              // plies 0..83
+constexpr int MoveListCapacity = 256;                   // entries 1..255 usable (entry 0 unused)
+constexpr int FiftyMoveRulePlies = 100;                 // plies without capture or pawn move that draw
+constexpr int HistoryRecords = FiftyMoveRulePlies + 1;  // GameHistory records 0..100
 
 struct PlyPosition {
     uint8_t Board[SquareSlots];  // Board[1..64]; Board[0] unused and always 0
@@ -373,16 +374,6 @@ inline uint64_t SquaresOfPiece(const uint8_t* board, int code) {
 #endif
 }
 
-// Calls visit(square, piece) for every occupied square of Board[1..64] (or
-// only those of one side) in ascending order, until visit returns false.
-template <typename Visit>
-inline void ForEachOccupied(const uint8_t* board, Visit visit, Side side = -1) {
-    for (uint64_t occupied = SquaresHolding(board, side); occupied != 0; occupied &= occupied - 1) {
-        const int square = std::countr_zero(occupied) + 1;
-        if (!visit(square, static_cast<int>(board[square]))) return;
-    }
-}
-
 // clang-format off
 inline constexpr uint8_t StartBoard[SquareSlots] = {
     0,
@@ -444,7 +435,7 @@ inline constexpr uint8_t CastleRightsLostAt[SquareSlots] = {
 // Whether a move of the side to move in pos is castling: its king moves two
 // squares (standard coding) or takes its own rook (king-takes-rook coding).
 inline bool IsCastlingMove(const PlyPosition& pos, Move m) {
-    return m.To <= 64 && pos.Board[m.From] == PieceOf(pos.SideToMove, King) &&
+    return m.To <= LastSquare && pos.Board[m.From] == PieceOf(pos.SideToMove, King) &&
            (m.From - m.To == 2 || m.To - m.From == 2 || ColourOf[pos.Board[m.To]] == pos.SideToMove);
 }
 

@@ -37,7 +37,7 @@ inline void FinishMove(BoardTables& bt, int ply, PlyPosition& p, Side s) {
     p.SideToMove = 1 - s;
     p.StateCode = ComputeStateCode(p);
 
-    if (p.HalfmoveClock > 100) bt.RepStatus[ply] = RepDraw;
+    if (p.HalfmoveClock > FiftyMoveRulePlies) bt.RepStatus[ply] = RepDraw;
     else if (p.HalfmoveClock > 7 || (p.HalfmoveClock > 3 && ply > 3)) bt.RepStatus[ply] = RepUnknown;
     else bt.RepStatus[ply] = RepNone;
 }

@@ -181,7 +181,7 @@ int ReadClock(const std::string& field) {
     for (char c : field) {
         if (c < '0' || c > '9') return 0;
         value = value * 10 + (c - '0');
-        if (value > 100) value = 100;
+        if (value > FiftyMoveRulePlies) value = FiftyMoveRulePlies;
     }
     return value;
 }
@@ -251,11 +251,12 @@ bool PlayMove(int from, int to, char promotion) {
     const int piece = root.Board[from];
 
     int toByte = to;
-    if (piece == PieceOf(s, Pawn) && RankOf[to] == (s == White ? 8 : 1)) {
+    if (piece == PieceOf(s, Pawn) && RankOf[to] == (s == White ? LastRank : FirstRank)) {
         const char* letters = "nbrq";
         const char* at = promotion != 0 ? std::strchr(letters, promotion) : nullptr;
         if (at == nullptr) return false;  // a pawn reaching its last rank must promote
-        toByte = (s == White ? to + 14 : to + 110) + 10 * static_cast<int>(at - letters);
+        toByte = to + (s == White ? WhitePromotionBase : BlackPromotionBase) +
+                 PromotionByteStep * static_cast<int>(at - letters);
     }
     int entry = 0;
     for (int n = 1; n <= root.MoveCount; ++n) {

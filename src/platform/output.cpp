@@ -46,3 +46,5 @@ void SendLine(std::string_view line) {
     out += '\n';
     WriteStdout(out.data(), out.size());
 }
+
+void SendInfoString(const std::string& message) { SendLine("info string " + message); }

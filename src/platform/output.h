@@ -1,6 +1,7 @@
 // The output channel to the GUI and the log file "Log.Txt".
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Creates or truncates "Log.Txt" in the working directory. When it cannot be
@@ -15,3 +16,5 @@ extern bool OutputSilenced;
 // Sends one line to the GUI (line feed only, one write) and logs it as
 // "Quill: " + line, except lines that contain "currmove".
 void SendLine(std::string_view line);
+// "info string " and a message.
+void SendInfoString(const std::string& message);

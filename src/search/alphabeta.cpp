@@ -17,7 +17,7 @@
 #include "search/ordering.h"
 #include "search/ordering_tables.h"
 #include "search/search.h"
-#include "search/tablebase.h"
+#include "search/syzygy.h"
 #include "search/threads.h"
 #include "search/time.h"
 

@@ -5,9 +5,9 @@
 #include <limits>
 #include <mutex>
 
-#include "search/strength.h"
+#include "play/strength.h"
+#include "play/wdl.h"
 #include "search/tables.h"
-#include "search/wdl.h"
 
 Event SearchRequest;
 std::atomic<uint8_t> EngineRunning{1};
@@ -24,7 +24,7 @@ int32_t MateLimit = 0;
 char SearchMoveTexts[MaxSearchMoves][6];
 int32_t SearchMoveCount = 0;
 int32_t MultiPvLines = 1;
-int32_t MoveOverheadMs = 50;
+int32_t MoveOverheadMs = DefaultMoveOverheadMs;
 std::atomic<bool> Pondering{false};
 
 namespace {
@@ -36,11 +36,6 @@ bool Held = false;
 void HoldBestMove(bool hold) {
     std::lock_guard<std::mutex> guard(HoldLock);
     Held = hold;
-}
-
-bool BestMoveHeld() {
-    std::lock_guard<std::mutex> guard(HoldLock);
-    return Held;
 }
 
 void ReleaseBestMove() {
@@ -70,7 +65,7 @@ void ResetControlState() {
     MateLimit = 0;
     SearchMoveCount = 0;
     MultiPvLines = 1;
-    MoveOverheadMs = 50;
+    MoveOverheadMs = DefaultMoveOverheadMs;
     LimitStrength = false;
     StrengthElo = DefaultStrengthElo;
     ShowWdl = false;

@@ -52,7 +52,8 @@ extern char SearchMoveTexts[MaxSearchMoves][6];
 extern int32_t SearchMoveCount;
 
 // Option values the searches read (set by "setoption" while no search runs).
-extern int32_t MultiPvLines;    // "MultiPV": root moves reported per iteration
+extern int32_t MultiPvLines;  // "MultiPV": root moves reported per iteration
+constexpr int32_t DefaultMoveOverheadMs = 50;
 extern int32_t MoveOverheadMs;  // "Move Overhead": milliseconds lost per move outside the search
 
 // Holding the answer. A "go infinite", a bare "go" and a "go ponder" must
@@ -62,8 +63,6 @@ extern int32_t MoveOverheadMs;  // "Move Overhead": milliseconds lost per move o
 extern std::atomic<bool> Pondering;
 // Sets whether the coming search holds its answer (input thread, before the search).
 void HoldBestMove(bool hold);
-// Whether the running search holds its answer.
-bool BestMoveHeld();
 // Lets the answer go: "stop", "quit", end of input, "ponderhit" of a limited search.
 void ReleaseBestMove();
 // Main thread: waits until the answer may be sent.

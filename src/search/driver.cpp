@@ -9,15 +9,15 @@
 
 #include "board/board.h"
 #include "platform/output.h"
+#include "play/strength.h"
+#include "play/wdl.h"
 #include "search/control.h"
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
-#include "search/strength.h"
-#include "search/tablebase.h"
+#include "search/syzygy.h"
 #include "search/threads.h"
 #include "search/time.h"
-#include "search/wdl.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 
 #include "board/movetext.h"
 #include "platform/output.h"
+#include "play/wdl.h"
 #include "search/control.h"
 #include "search/search.h"
-#include "search/tablebase.h"
+#include "search/syzygy.h"
 #include "search/threads.h"
 #include "search/time.h"
-#include "search/wdl.h"
 
 bool RootLinesMuted = false;
 
@@ -88,5 +88,3 @@ void SendBestMove(Move move, Move ponder) {
     SendLine(line);
     EndTablebaseSearch();
 }
-
-void SendInfoString(const std::string& message) { SendLine("info string " + message); }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "board/board.h"
+#include "platform/output.h"
+#include "search/limits.h"
 
 // " score cp N", " score mate N" or " score mate -N" for a score, followed
 // by " wdl W D L" when UCI_ShowWDL is on.
@@ -23,7 +25,7 @@ std::string PvText(int maxMoves);
 extern bool RootLinesMuted;
 // The root "info depth" line: depth, seldepth, score, nodes, time and the
 // principal variation, at most pvMoves of it.
-void SendRootInfoLine(int score, int pvMoves = 81);
+void SendRootInfoLine(int score, int pvMoves = LastLineSlot + 1);
 // The same line for line number rank (1 = best) of several principal
 // variations: "info depth D seldepth S multipv K score ... pv ...".
 void SendMultiPvLine(int rank, int score, const Move* line);
@@ -37,5 +39,3 @@ void SendCurrMoveLine(Move move, int number);
 void SendSpeedLine(uint64_t nodes, double elapsedMs);
 // "bestmove" and the move, with " ponder" and the expected reply when there is one.
 void SendBestMove(Move move, Move ponder = Move{0, 0});
-// "info string " and a message.
-void SendInfoString(const std::string& message);

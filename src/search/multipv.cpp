@@ -7,16 +7,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "play/strength.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
 #include "search/rootlines.h"
 #include "search/search.h"
-#include "search/strength.h"
 
 namespace {
 
-constexpr int MaxLines = 64;
+constexpr int MaxLines = MaxRootLines;
 
 struct RootLine {
     Move Moves[PvSlots];
@@ -35,7 +35,6 @@ RootLine Lines[MaxLines];          // this iteration's lines, in pass order
 RootLine PreviousLines[MaxLines];  // the last complete iteration's, ranked
 int PreviousCount = 0;
 int PreviousDepth = 0;  // the iteration depth of PreviousLines
-int ChosenRank = 0;     // rank of the line the last limited search played (0 = the best)
 
 bool Excluded(Move m, int found) {
     for (int k = 0; k < found; ++k)
@@ -151,16 +150,17 @@ int SearchRootLines(int previousScore) {
 
 int PlayChosenRootLine(const StrengthLevel& level, int score) {
     SearchThread& st = *ThreadSearch;
-    ChosenRank = 0;
     if (PreviousCount == 0) return score;
     int scores[MaxLines];
     for (int k = 0; k < PreviousCount; ++k) scores[k] = PreviousLines[k].Score;
-    const int chosen = ChooseRootLine(scores, PreviousCount, level);
-    ChosenRank = chosen;
+    // A proven mate for either side is not given away by the choice, and a
+    // line that is mated lies beyond every margin: it is never chosen.
+    const bool mate = scores[0] > MateBound || scores[0] < -MateBound;
+    for (int k = 1; k < PreviousCount; ++k)
+        if (scores[k] < -MateBound) scores[k] = scores[0] - level.MarginCp - 1;
+    const int chosen = mate ? 0 : ChooseRootLine(scores, PreviousCount, level);
     std::memcpy(st.PvTable[0], PreviousLines[chosen].Moves, sizeof st.PvTable[0]);
     // The line shown with the answer names the depth the choice was made at.
     st.IterationDepth = PreviousDepth;
     return PreviousLines[chosen].Score;
 }
-
-int ChosenRootLineRank() { return ChosenRank; }

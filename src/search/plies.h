@@ -57,8 +57,3 @@ inline void RestorePly(const PlyRecord& record, int ply) {
         },
         PerPlyTables());
 }
-
-// Copies every per-ply table's entry of one ply into another.
-inline void CopyPly(int to, int from) {
-    std::apply([&](auto&... table) { (std::memcpy(&table[to], &table[from], sizeof table[to]), ...); }, PerPlyTables());
-}

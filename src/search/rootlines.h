@@ -29,6 +29,3 @@ int SearchRootLines(int previousScore);
 // level chooses among the last complete iteration's ranked lines; returns
 // its score (score when no iteration completed, row 0 then stays).
 int PlayChosenRootLine(const StrengthLevel& level, int score);
-// The rank (0 = the best) among the last complete iteration's lines of the
-// line the last limited search played.
-int ChosenRootLineRank();

@@ -7,8 +7,8 @@
 
 #include "board/board.h"
 #include "platform/platform.h"
+#include "play/strength.h"
 #include "search/limits.h"
-#include "search/strength.h"
 #include "search/tables.h"
 #include "search/threads.h"
 

@@ -7,19 +7,19 @@
 
 #include "board/board.h"
 #include "platform/output.h"
+#include "play/strength.h"
+#include "play/wdl.h"
 #include "search/control.h"
 #include "search/hash.h"
 #include "search/info.h"
-#include "search/strength.h"
-#include "search/tablebase.h"
 #include "search/threads.h"
-#include "search/wdl.h"
+#include "tablebase/tablebase.h"
 #include "uci/position.h"
 #include "uci/version.h"
 
 namespace {
 
-constexpr int MaxMultiPv = 64;
+constexpr int MaxMultiPv = MaxRootLines;
 
 int HashMegabytes = 1;
 bool PonderAllowed = false;
@@ -60,7 +60,7 @@ constexpr OptionRow Options[] = {
      [](int on, const std::string&) { PonderAllowed = on != 0; }, nullptr},
     {"MultiPV", OptionKind::Spin, 1, 1, MaxMultiPv, "", [] { return int{MultiPvLines}; },
      [](int lines, const std::string&) { MultiPvLines = lines; }, nullptr},
-    {"Move Overhead", OptionKind::Spin, 50, 0, 5000, "", [] { return int{MoveOverheadMs}; },
+    {"Move Overhead", OptionKind::Spin, DefaultMoveOverheadMs, 0, 5000, "", [] { return int{MoveOverheadMs}; },
      [](int ms, const std::string&) { MoveOverheadMs = ms; }, nullptr},
     // Castling is coded as set up: a change makes the next "position" command set up afresh.
     {"UCI_Chess960", OptionKind::Check, 0, 0, 1, "", [] { return int{Chess960Notation}; },

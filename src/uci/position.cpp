@@ -36,7 +36,7 @@ bool PlayMoves(const std::string& text, std::size_t start) {
         const PlyPosition& root = bt.PositionStack[0];
         const int piece = root.Board[from];
         const Side s = root.SideToMove;
-        if (piece == PieceOf(s, Pawn) && RankOf[square] == (s == White ? 8 : 1) && i + 1 < text.size()) {
+        if (piece == PieceOf(s, Pawn) && RankOf[square] == (s == White ? LastRank : FirstRank) && i + 1 < text.size()) {
             const char next = text[i + 1];
             if (next == 'n' || next == 'b' || next == 'r' || next == 'q') {
                 promotion = next;

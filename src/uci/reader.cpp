@@ -11,10 +11,10 @@
 
 #include "board/board.h"
 #include "platform/output.h"
+#include "play/strength.h"
 #include "search/control.h"
 #include "search/info.h"
 #include "search/reset.h"
-#include "search/strength.h"
 #include "search/tables.h"
 #include "search/time.h"
 #include "uci/options.h"

@@ -25,6 +25,10 @@ extern int32_t StrengthElo;
 constexpr int MinInternalStrength = -500;
 constexpr int MaxInternalStrength = 1000;
 
+// Most root lines one search ranks: the MultiPV maximum, and the most lines
+// a level chooses among.
+constexpr int MaxRootLines = 64;
+
 // What a level does to a search.
 struct StrengthLevel {
     bool Limited = false;      // false: the full engine, nothing below applies
@@ -48,5 +52,6 @@ void SeedStrengthRandom(uint64_t seed);
 void ReseedStrengthForNewGame();
 // The index of the root line played, from scores ranked best first (count
 // at least 1): 0 at full strength; otherwise a line within the level's
-// margin of the best, drawn with weights exp(-(best - score) / T).
+// margin of the best, drawn with weights exp(-(best - score) / T). The
+// caller leaves out what must not be chosen (lines that are mated).
 int ChooseRootLine(const int* scores, int count, const StrengthLevel& level);

@@ -13,7 +13,7 @@
 //   looks for tables, and a spurious "munmap" error on standard error for
 //   every table it lets go: both go to the null device, and an incomplete
 //   table file (which it skips) is reported by the wrapper instead.
-#include "search/tablebase.h"
+#include "tablebase/tablebase.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,13 +25,8 @@
 #include <vector>
 
 #include "board/board.h"
+#include "platform/output.h"
 #include "platform/platform.h"
-#include "search/hash.h"
-#include "search/info.h"
-#include "search/limits.h"
-#include "search/search.h"
-#include "search/tables.h"
-#include "search/threads.h"
 
 #ifdef QUILL_SYZYGY
 #include <tbprobe.h>
@@ -47,17 +42,6 @@ int ProbeLimit = 7;
 int Largest = 0;     // largest table found (pieces)
 int TableCount = 0;  // WDL tables found
 std::atomic<uint64_t> Hits{0};
-
-// What the root probe decided for the current search.
-struct RootTables {
-    bool Active = false;
-    int Result = 0;  // the best result kept: -2..2 as ProbeTablebaseWdl
-    int Score = 0;
-    int Count = 0;
-    Move Moves[MoveListCapacity];  // the kept moves, shortest distance to zeroing first
-    int Dtz[MoveListCapacity];
-};
-RootTables Root;
 
 #ifdef QUILL_SYZYGY
 std::mutex ProbeLock;
@@ -95,7 +79,7 @@ TbPosition PositionAt(int ply) {
     t.pawns = both(Pawn);
     t.whiteToMove = p.SideToMove == White;
     // The square a pawn that just advanced two squares passed over (0 = none).
-    if (p.EpFile > 0) t.ep = static_cast<unsigned>((t.whiteToMove ? 40 : 16) + p.EpFile - 1);
+    if (p.EpFile > 0) t.ep = static_cast<unsigned>(SquareAt(p.EpFile, t.whiteToMove ? 6 : 3) - 1);
     return t;
 }
 
@@ -230,25 +214,6 @@ bool ProbeTablebaseWdl(int ply, int& wdl) {
 #endif
 }
 
-bool TablebaseDecidesNode(int ply, int limit, bool threatChild, int& score) {
-    SearchThread& st = *ThreadSearch;
-    int wdl;
-    if (ply < 1 || threatChild || limit - ply < TablebaseProbeDepth || !ProbeTablebaseWdl(ply, wdl)) return false;
-    CountNodes(st, 1);
-    if (st.SelDepth < ply) st.SelDepth = ply;
-    score = wdl == 2 ? TablebaseWinScore - ply : wdl == -2 ? ply - TablebaseWinScore : 0;
-    // Stored as an exact score of the depth searched; the line ends here.
-    const uint32_t slot = HashSlot(ply);
-    HashEntry entry = ReadEntry(slot);
-    if (!HashMatches(entry, ply)) entry.BestMove = entry.PreviousBest = Move{0, 0};
-    StampEntry(entry, ply);
-    entry.LowerBound = entry.UpperBound = static_cast<int16_t>(score);
-    entry.StoredDepth = static_cast<int8_t>(std::min(limit - ply, AnyDepth - 1));
-    WriteEntry(slot, entry);
-    st.PvTable[ply][0] = Move{0, 0};
-    return true;
-}
-
 #ifdef QUILL_SYZYGY
 namespace {
 
@@ -294,104 +259,36 @@ bool SameMove(Move m, unsigned res) {
     return TB_GET_PROMOTES(res) == want;
 }
 
-// Order of the kept moves: the shortest way to zeroing first when winning,
-// the longest when losing.
-void SortKept(int result) {
-    int order[MoveListCapacity];
-    for (int k = 0; k < Root.Count; ++k) order[k] = k;
-    std::stable_sort(order, order + Root.Count, [result](int a, int b) {
-        return result > 0 ? Root.Dtz[a] < Root.Dtz[b] : result < 0 ? Root.Dtz[a] > Root.Dtz[b] : false;
-    });
-    Move moves[MoveListCapacity];
-    int dtz[MoveListCapacity];
-    for (int k = 0; k < Root.Count; ++k) {
-        moves[k] = Root.Moves[order[k]];
-        dtz[k] = Root.Dtz[order[k]];
-    }
-    std::copy(moves, moves + Root.Count, Root.Moves);
-    std::copy(dtz, dtz + Root.Count, Root.Dtz);
-}
-
 }  // namespace
 #endif
 
-bool NarrowRootToTablebase() {
-    Root.Active = false;
-    Hits.store(0, std::memory_order_relaxed);
+bool ProbeTablebaseRoot(int* resultOf, int* dtzOf) {
 #ifdef QUILL_SYZYGY
     BoardTables& bt = *ThreadBoard;
-    SearchThread& st = *ThreadSearch;
     if (TablebaseReach == 0 || !InReach(0)) return false;
     const TbPosition t = PositionAt(0);
-    const int clock = std::clamp(bt.PositionStack[0].HalfmoveClock, 0, 100);
+    const int clock = std::clamp(bt.PositionStack[0].HalfmoveClock, 0, FiftyMoveRulePlies);
     unsigned results[TB_MAX_MOVES + 1];
     if (!RankByDtz(t, clock, results) && !RankByWdl(t, clock, results)) return false;
     Hits.fetch_add(1, std::memory_order_relaxed);
-
-    // The list's moves with their results; the best result among them.
-    int best = -3;
-    const int count = bt.PositionStack[0].MoveCount;
-    int resultOf[MoveListCapacity], dtzOf[MoveListCapacity] = {};
-    for (int j = 1; j <= count; ++j) {
-        resultOf[j] = -3;  // not a legal move
+    for (int j = 1; j <= bt.PositionStack[0].MoveCount; ++j) {
+        resultOf[j] = NotATableMove;
+        dtzOf[j] = 0;
         for (int k = 0; k < TB_MAX_MOVES && results[k] != TB_RESULT_FAILED; ++k)
             if (SameMove(bt.MoveList[0][j], results[k])) {
                 resultOf[j] = ResultOf(TB_GET_WDL(results[k]));
                 dtzOf[j] = static_cast<int>(TB_GET_DTZ(results[k]));
             }
-        best = std::max(best, resultOf[j]);
     }
-    if (best == -3) return false;
-    Root.Count = 0;
-    for (int j = 1; j <= count; ++j)
-        if (resultOf[j] == best) {
-            Root.Moves[Root.Count] = bt.MoveList[0][j];
-            Root.Dtz[Root.Count++] = dtzOf[j];
-        }
-    SortKept(best);
-    for (int k = 0; k < Root.Count; ++k) bt.MoveList[0][k + 1] = Root.Moves[k];
-    bt.PositionStack[0].MoveCount = Root.Count;
-    st.VerifiedCount[0] = Root.Count;  // the library lists only legal moves
-    Root.Active = true;
-    Root.Result = best;
-    Root.Score = best == 2 ? TablebaseWinScore : best == -2 ? -TablebaseWinScore : 0;
-    // The root's entry holds a result over all its moves (or none): left out.
-    RootTableOff = true;
-    st.StartDepth = 3;
     return true;
 #else
+    (void)resultOf;
+    (void)dtzOf;
     return false;
 #endif
 }
 
-int TablebaseRootScore(int score) {
-    if (!Root.Active) return score;
-    if ((Root.Result == 2 && score > MateBound) || (Root.Result == -2 && score < -MateBound)) return score;
-    return Root.Score;
-}
-
-void ChooseTablebaseRootMove() {
-    SearchThread& st = *ThreadSearch;
-    // A drawn root has nothing to convert or resist; without DTZ tables every
-    // distance reads 0 and the search's move stands among equals.
-    if (!Root.Active || Root.Result == 0 || Root.Count == 0) return;
-    // The kept moves share the root's result and stand sorted: shortest
-    // distance to zeroing first in a win (also a cursed one), longest first
-    // in a loss. The search's move stays when it ties the first; otherwise
-    // its mate claim, which may rest on bounds or on table entries of other
-    // paths, does not decide: the first kept move does. In a win the distance
-    // then falls with every move (a mate at once is the shortest of all), so
-    // the ending can neither repeat nor run into the fifty-move rule.
-    for (int k = 0; k < Root.Count && Root.Dtz[k] == Root.Dtz[0]; ++k)
-        if (Root.Moves[k] == st.PvTable[0][0]) return;
-    st.PvTable[0][0] = Root.Moves[0];
-    EndPvRow(0);
-}
-
-void EndTablebaseSearch() {
-    Root.Active = false;
-    Hits.store(0, std::memory_order_relaxed);
-}
+void ResetTablebaseHits() { Hits.store(0, std::memory_order_relaxed); }
 
 std::string TablebaseHitsText() {
     if (TableCount == 0) return "";

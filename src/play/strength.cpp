@@ -1,12 +1,12 @@
 // The strength levels: the mapping from a requested rating, the budget and
 // choice of a level, and the generator the choice draws from.
-#include "search/strength.h"
+#include "play/strength.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "platform/mix.h"
 #include "platform/platform.h"
-#include "search/limits.h"
 
 bool LimitStrength = false;
 int32_t StrengthElo = DefaultStrengthElo;
@@ -47,15 +47,14 @@ constexpr double BottomTemperatureCp = 400;
 constexpr double BottomMarginCp = 800;
 constexpr int ExtraLines = 2;
 
-uint64_t RandomState = 0x9e3779b97f4a7c15ULL;
+uint64_t RandomState = GoldenGamma;
 
-// splitmix64: a small generator of its own, so that the choice never
+// SplitMix64: a small generator of its own, so that the choice never
 // disturbs (or depends on) any other random numbers of the engine.
 uint64_t NextRandom() {
-    uint64_t z = (RandomState += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
+    const uint64_t z = Mix64(RandomState);
+    RandomState += GoldenGamma;
+    return z;
 }
 
 // A uniform draw in [0, 1).
@@ -112,14 +111,12 @@ void ReseedStrengthForNewGame() {
 int ChooseRootLine(const int* scores, int count, const StrengthLevel& level) {
     if (!level.Limited || count <= 1 || level.TemperatureCp <= 0) return 0;
     const int best = scores[0];
-    // A proven mate for either side is not given away by the choice.
-    if (best > MateBound || best < -MateBound) return 0;
-    double weights[64];
+    double weights[MaxRootLines];
     double total = 0;
     int usable = 0;
-    for (int k = 0; k < std::min(count, 64); ++k) {
+    for (int k = 0; k < std::min(count, MaxRootLines); ++k) {
         const int loss = best - scores[k];
-        if (loss > level.MarginCp || scores[k] < -MateBound) break;
+        if (loss > level.MarginCp) break;
         weights[k] = std::exp(-loss / level.TemperatureCp);
         total += weights[k];
         ++usable;

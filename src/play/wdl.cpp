@@ -8,12 +8,12 @@
 //   win(s) = 1 / (1 + exp(-(s - a) / b)),   loss(s) = win(-s)
 // The constants are the maximum-likelihood fit of tools/wdl-fit.py on
 // Quill's self-play games (220 games at 2+0.02, 24266 scored positions).
-#include "search/wdl.h"
+#include "play/wdl.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "search/tables.h"
+#include "board/board.h"
 
 bool ShowWdl = false;
 

@@ -103,6 +103,7 @@ WEB_ENV = NODE_PATH=/usr/share/nodejs
 web:
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF -DQUILL_SYZYGY=OFF >/dev/null
 	$(WEB_ENV) cmake --build build-web -j $(JOBS) --target quill
+	cp web/page/* build-web/
 	tools/web-vendor.sh build-web
 
 # Serves build-web/ on localhost with the headers the engine's threads need.

@@ -20,7 +20,3 @@ target_link_options(quill PRIVATE
 )
 set_target_properties(quill PROPERTIES SUFFIX ".js")
 
-# The page and the worker script that speaks UCI to it.
-add_custom_command(TARGET quill POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/web/page ${CMAKE_BINARY_DIR}
-  VERBATIM)

@@ -96,11 +96,13 @@ windows:
 windows-test: windows build
 	tests/run-under-wine.sh build-windows/quill.exe build $(CTEST_ARGS)
 
-# WebAssembly build for browsers (Debian's emscripten): build-web/ holds the
-# page, the worker script quill-worker.js and the engine (quill.js, .wasm).
+# WebAssembly build for browsers (Debian's emscripten, installed by
+# tools/install-deps.sh --web): build-web/ holds the page, the worker script
+# quill-worker.js and the engine (quill.js, quill.wasm, quill.worker.js).
 # Debian's emscripten finds its optimiser's JavaScript modules on NODE_PATH.
 WEB_ENV = NODE_PATH=/usr/share/nodejs
 web:
+	@command -v emcc >/dev/null || tools/install-deps.sh --web
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF -DQUILL_SYZYGY=OFF >/dev/null
 	$(WEB_ENV) cmake --build build-web -j $(JOBS) --target quill
 	cp web/page/* build-web/
@@ -111,11 +113,14 @@ WEB_PORT ?= 8960
 web-serve: web
 	python3 tools/web-serve.py build-web $(WEB_PORT)
 
-# The page and the worker in headless Chromium (Debian's), against the native engine.
-web-test: web build
+# The page and the worker in headless Chromium (Debian's, driven by npm's
+# playwright-core), the worker against the native engine; screenshots in
+# build-web/screenshots/.
+web-test:
 	tools/install-deps.sh --web
-	cd web/test && npm install --no-audit --no-fund --loglevel=error
-	cd web/test && node --test --test-concurrency=1
+	$(MAKE) build web
+	cd web/test && npm ci --no-audit --no-fund --loglevel=error
+	cd web/test && node --test --test-concurrency=1 *.test.js
 
 clean:
 	rm -rf build build-asan build-tsan build-windows build-fuzz build-pgo build-web

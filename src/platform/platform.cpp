@@ -190,7 +190,17 @@ int ReadStdinByte() {
 }
 #endif
 
+#ifdef __EMSCRIPTEN__
+// Each thread is a worker with a clock of its own origin; the origin's
+// absolute time added to it gives one clock that all threads share.
+EM_JS(double, SharedClockMilliseconds, (), { return performance.timeOrigin + performance.now(); });
+#endif
+
 double MonotonicMilliseconds() {
+#ifdef __EMSCRIPTEN__
+    return SharedClockMilliseconds();
+#else
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+#endif
 }

@@ -16,9 +16,18 @@ const engine = {
     answers: [],
     onInfo: null,
     waiting: [],
+    // The conversation's last lines ("> " sent, "< " received), for a look
+    // from the browser's console.
+    log: [],
 };
 
+function remember(line) {
+    engine.log.push(line);
+    if (engine.log.length > 400) engine.log.splice(0, 100);
+}
+
 function send(line) {
+    remember(`> ${line}`);
     engine.worker.postMessage(line);
 }
 
@@ -28,6 +37,7 @@ function expectLine(prefix) {
 }
 
 function receive(line) {
+    if (!line.includes('currmove')) remember(`< ${line}`);
     for (let i = 0; i < engine.waiting.length; i++) {
         if (line.startsWith(engine.waiting[i].prefix)) {
             engine.waiting.splice(i, 1)[0].resolve(line);

@@ -87,13 +87,14 @@ test('isready and stop are answered at once during a search', async () => {
 });
 
 test('speed: the web build searches at least half as many nodes per second as the native one', async (t) => {
-    const lines = ['position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1', 'go nodes 3000000'];
+    const lines = ['position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1', 'go nodes 2000000'];
     const nps = (out) => Number(out.filter((l) => / nps /.test(l)).pop().match(/ nps (\d+)/)[1]);
     const web = [], native = [];
-    for (let round = 0; round < 2; round++) {
+    for (let round = 0; round < 3; round++) {
         native.push(nps(await nativeSession(lines, (l) => l.startsWith('bestmove'))));
         web.push(nps(await workerSession(page, lines, /^bestmove/)));
     }
+    // The best of three runs each: the machine's other work slows either.
     const ratio = Math.max(...web) / Math.max(...native);
     t.diagnostic(`nodes per second: web ${web.join(', ')}; native ${native.join(', ')}; best web/native ${ratio.toFixed(2)}`);
     assert.ok(ratio >= 0.5, `web/native ${ratio.toFixed(2)}`);

@@ -150,11 +150,11 @@ function standardCastling(pos) {
 }
 
 function newGame(options) {
-    stopSearches();
     let startFen = rules.START_FEN;
     if (options.fen) startFen = rules.toFen(rules.parseFen(options.fen));
     else if (options.variant === 'chess960') startFen = rules.chess960Fen(Math.floor(Math.random() * 960));
     const start = rules.parseFen(startFen);
+    stopSearches();
     game.startFen = startFen;
     game.chess960 = options.variant === 'chess960' || !standardCastling(start);
     game.positions = [start];
@@ -395,7 +395,7 @@ function renderBoard() {
         }
         el.classList.toggle('last', lastSquares.includes(sq) || Boolean(last?.castle && sq === last.to));
         el.classList.toggle('selected', sq === ui.selected);
-        el.classList.toggle('target', ui.targets.some((m) => m.to === sq || (m.castle && m.rook === sq)));
+        el.classList.toggle('target', ui.targets.some((m) => m.to === sq || (game.chess960 && m.castle && m.rook === sq)));
         el.classList.toggle('occupied', piece !== '');
         el.classList.toggle('check', sq === checked);
     }
@@ -615,7 +615,9 @@ function pgnDate(d) {
 function pgn() {
     const quill = `Quill (${levelName(game.level)})`;
     const result = game.result ? game.result.result : '*';
-    const tc = game.time.kind === 'clock' ? `${game.time.ms / 1000}+${game.time.inc / 1000}` : `${game.time.ms / 1000} s a move`;
+    // PGN's forms: "seconds+increment" for a clock, "moves/seconds" for a
+    // fixed time each move.
+    const tc = game.time.kind === 'clock' ? `${game.time.ms / 1000}+${game.time.inc / 1000}` : `1/${game.time.ms / 1000}`;
     const headers = [
         ['Event', 'Game against Quill'], ['Site', 'Quill in a web page'], ['Date', pgnDate(game.date)], ['Round', '-'],
         ['White', game.person === 'w' ? 'You' : quill], ['Black', game.person === 'b' ? 'You' : quill],

@@ -153,7 +153,10 @@ test('a long search is stopped at once; promotion through the chooser; PGN from 
     assert.equal(await plies(page), 0);
     assert.match(await page.textContent('#status'), /Your move/);
 
+    await newGame(page, { fen: '8/8/8/8/8/8/8/8 w - - 0 1' });
+    assert.match(await page.textContent('#setup-error'), /cannot start a game: each side needs exactly one king/);
     await newGame(page, { time: 'move:300', fen: '8/pP3k2/8/8/8/8/6KP/8 w - - 0 1' });
+    assert.equal(await page.isVisible('#setup-error'), false);
     await clickMove(page, 'b7', 'b8');
     assert.equal(await page.isVisible('#promotion'), true);
     await page.click('#promotion [data-promo=n]');

@@ -1,10 +1,15 @@
 // The engine worker alone (build-web/quill-worker.js, one UCI line per
 // message) against the native engine: the same "uci" answer (less the
 // Syzygy options, which the web build has not), the same "go depth 5"
-// transcripts, and "isready" and "stop" answered at once during a search.
+// transcripts, "isready" and "stop" answered at once during a search, the
+// speed; and the web build's bench under Node against the native bench.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { nativeSession, startBrowser, startServer, workerSession } from './support.js';
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { NATIVE, WEB, nativeSession, startBrowser, startServer, workerSession } from './support.js';
 
 let server, browser, page;
 
@@ -98,4 +103,17 @@ test('speed: the web build searches at least half as many nodes per second as th
     const ratio = Math.max(...web) / Math.max(...native);
     t.diagnostic(`nodes per second: web ${web.join(', ')}; native ${native.join(', ')}; best web/native ${ratio.toFixed(2)}`);
     assert.ok(ratio >= 0.5, `web/native ${ratio.toFixed(2)}`);
+});
+
+test('the bench signature of the web build under Node equals the native build\'s', async () => {
+    const dir = mkdtempSync(join(tmpdir(), 'quill-bench-'));
+    try {
+        const nodes = (text) => text.split('\n').find((l) => l.startsWith('Nodes searched'));
+        const web = execFileSync(process.execPath, ['--no-experimental-fetch', join(WEB, 'quill.js'), 'bench'], { cwd: dir, encoding: 'utf8' });
+        const native = execFileSync(NATIVE, ['bench'], { cwd: dir, encoding: 'utf8' });
+        assert.match(nodes(web), /^Nodes searched: \d+$/);
+        assert.equal(nodes(web), nodes(native));
+    } finally {
+        rmSync(dir, { recursive: true, force: true });
+    }
 });

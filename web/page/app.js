@@ -94,6 +94,7 @@ const game = {
     thinking: null,  // the engine's search for its move
     analysis: null,  // a search for the engine's view on the person's turn
     date: new Date(),
+    number: 0,       // counts the games started on this page
 };
 
 const ui = {
@@ -166,6 +167,7 @@ function newGame(options) {
     game.clock = { w: game.time.ms, b: game.time.ms, inc: game.time.inc ?? 0, since: performance.now() };
     game.result = null;
     game.date = new Date();
+    game.number++;
     ui.flipped = game.person === 'b';
     ui.selected = -1;
     ui.targets = [];

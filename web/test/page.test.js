@@ -3,8 +3,10 @@
 // new-game form. Screenshots go to build-web/screenshots/.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { Chess } from 'chess.js';
-import { screenshotPath, startBrowser, startServer } from './support.js';
+import { WEB, screenshotPath, startBrowser, startServer } from './support.js';
 
 let server, browser;
 
@@ -65,15 +67,18 @@ async function dragMove(page, from, to) {
     await page.mouse.up();
 }
 
-async function newGame(page, { side = 'w', level = '1100', time = 'move:1000', variant = 'standard', fen = '' } = {}) {
+// Fills in and submits the new-game form; waits for the new game unless
+// the form is expected to refuse it.
+async function newGame(page, { side = 'w', level = '1100', time = 'move:1000', variant = 'standard', fen = '', refused = false } = {}) {
     if (!(await page.$eval('#setup', (d) => d.open))) await page.click('#setup summary');
     await page.selectOption('#side', side);
     await page.selectOption('#level', level);
     await page.selectOption('#time', time);
     await page.selectOption('#variant', variant);
     await page.fill('#fen', fen);
+    const number = await page.evaluate(() => window.quill.game.number);
     await page.click('#start');
-    await page.waitForFunction(() => window.quill.game.moves.length === 0);
+    if (!refused) await page.waitForFunction((n) => window.quill.game.number > n, number);
 }
 
 async function copiedPgn(page) {
@@ -153,7 +158,7 @@ test('a long search is stopped at once; promotion through the chooser; PGN from 
     assert.equal(await plies(page), 0);
     assert.match(await page.textContent('#status'), /Your move/);
 
-    await newGame(page, { fen: '8/8/8/8/8/8/8/8 w - - 0 1' });
+    await newGame(page, { fen: '8/8/8/8/8/8/8/8 w - - 0 1', refused: true });
     assert.match(await page.textContent('#setup-error'), /cannot start a game: each side needs exactly one king/);
     await newGame(page, { time: 'move:300', fen: '8/pP3k2/8/8/8/8/6KP/8 w - - 0 1' });
     assert.equal(await page.isVisible('#setup-error'), false);
@@ -164,7 +169,10 @@ test('a long search is stopped at once; promotion through the chooser; PGN from 
     const moves = await sanMoves(page);
     assert.equal(moves[0], 'b8=N');
     assert.equal(await page.$eval('[data-square=b8] piece', (p) => p.dataset.piece), 'N');
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download-pgn')]);
+    assert.match(download.suggestedFilename(), /^quill-\d{4}-\d{2}-\d{2}\.pgn$/);
     const pgn = await copiedPgn(page);
+    assert.equal(readFileSync(await download.path(), 'utf8'), pgn);
     assert.match(pgn, /\[SetUp "1"\]\n\[FEN "8\/pP3k2\/8\/8\/8\/8\/6KP\/8 w - - 0 1"\]/);
     checkPgn(pgn, moves);
 }));
@@ -238,6 +246,33 @@ test('a whole game at level 500 against a scripted opponent', () => onPage(async
     await page.screenshot({ path: screenshotPath('game-over'), fullPage: true });
     console.log(`# level-500 game: ${result.result} by ${result.reason} after ${await plies(page)} plies`);
 }));
+
+test('playing Black: Quill opens, the board is turned, resigning ends the game', () => onPage(async (page) => {
+    await newGame(page, { side: 'b', time: 'move:300' });
+    await waitPlies(page, 1, 5000);
+    assert.equal(await page.$eval('#board > :first-child', (e) => e.dataset.square), 'h1');
+    assert.match(await page.textContent('#status'), /Your move \(Black\)/);
+    // Quill's opening move is not the person's to take back.
+    assert.equal(await page.isDisabled('#takeback'), true);
+    await page.click('#resign');
+    assert.match(await page.textContent('#status'), /Quill wins by resignation \(1-0\)/);
+    assert.match(await page.inputValue('#pgn'), /\[Result "1-0"\][\s\S]*\[Termination "resignation"\][\s\S]* 1-0\n$/);
+    assert.equal(await page.isDisabled('#resign'), true);
+}));
+
+test('without the isolation headers the page says which it needs', async () => {
+    const plain = spawn('python3', ['-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', WEB], { stdio: ['ignore', 'pipe', 'ignore'] });
+    try {
+        const port = await new Promise((ok) => plain.stdout.on('data', (d) => { const m = String(d).match(/port (\d+)/); if (m) ok(m[1]); }));
+        const page = await browser.context.newPage();
+        await page.goto(`http://127.0.0.1:${port}/`);
+        await page.waitForFunction(() => /Cross-Origin-Opener-Policy/.test(document.getElementById('status').textContent));
+        assert.equal(await page.locator('[data-square]').count(), 64);
+        await page.close();
+    } finally {
+        plain.kill();
+    }
+});
 
 test('the page fits a phone-width screen', () => onPage(async (page) => {
     await clickMove(page, 'e2', 'e4');

@@ -41,4 +41,9 @@ test('SAN, FEN round trip, Chess960 starts and game ends', () => {
         keys.push(rules.repetitionKey(p));
     }
     assert.equal(rules.gameEnd(p, keys).reason, 'threefold repetition');
+    // The fifty-move rule: the hundredth quiet half-move ends the game.
+    p = rules.parseFen('8/8/4k3/8/8/2R5/4K3/8 w - - 99 80');
+    assert.equal(rules.gameEnd(p, [rules.repetitionKey(p)]), null);
+    p = rules.makeMove(p, rules.fromSan(p, 'Rc4'));
+    assert.deepEqual(rules.gameEnd(p, [rules.repetitionKey(p)]), { result: '1/2-1/2', reason: 'fifty-move rule' });
 });

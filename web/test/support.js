@@ -24,6 +24,8 @@ export async function startServer() {
         });
         server.on('exit', (code) => fail(new Error(`the web server ended (${code})`)));
     });
+    // A test process that dies leaves no server behind.
+    process.on('exit', () => server.kill());
     return { url, stop: () => server.kill() };
 }
 

@@ -105,6 +105,7 @@ const ui = {
     pendingPromotion: null,
     view: false,
     lastInfo: null,
+    resultSeen: null,
 };
 
 const current = () => game.positions[game.positions.length - 1];
@@ -483,6 +484,9 @@ function renderClocks() {
 }
 
 function render() {
+    // At the end of a game the new-game form opens once, ready for the next.
+    if (game.result && ui.resultSeen !== game.result) $('setup').open = true;
+    ui.resultSeen = game.result;
     renderBoard();
     renderMoves();
     renderStatus();

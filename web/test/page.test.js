@@ -254,6 +254,7 @@ test('playing Black: Quill opens, the board is turned, resigning ends the game',
     assert.match(await page.textContent('#status'), /Your move \(Black\)/);
     // Quill's opening move is not the person's to take back.
     assert.equal(await page.isDisabled('#takeback'), true);
+    await page.screenshot({ path: screenshotPath('as-black'), fullPage: true });
     await page.click('#resign');
     assert.match(await page.textContent('#status'), /Quill wins by resignation \(1-0\)/);
     assert.match(await page.inputValue('#pgn'), /\[Result "1-0"\][\s\S]*\[Termination "resignation"\][\s\S]* 1-0\n$/);

@@ -6,7 +6,7 @@ CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 # off by default, so that a newer compiler's new warnings stop nobody.
 WERROR ?= OFF
 
-.PHONY: all build run deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test
+.PHONY: all build run deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test web web-serve web-test web-speed
 
 # EXE=path (the convention of distributed testing clients): the default
 # target builds the engine and copies it to that path.
@@ -96,5 +96,36 @@ windows:
 windows-test: windows build
 	tests/run-under-wine.sh build-windows/quill.exe build $(CTEST_ARGS)
 
+# WebAssembly build for browsers (Debian's emscripten, installed by
+# tools/install-deps.sh --web): build-web/ holds the page, the worker script
+# quill-worker.js and the engine (quill.js, quill.wasm, quill.worker.js).
+# Debian's emscripten finds its optimiser's JavaScript modules on NODE_PATH.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+web:
+	@command -v emcc >/dev/null || tools/install-deps.sh --web
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF -DQUILL_SYZYGY=OFF >/dev/null
+	$(WEB_ENV) cmake --build build-web -j $(JOBS) --target quill
+	cp web/page/* build-web/
+	tools/web-vendor.sh build-web
+
+# Serves build-web/ on localhost with the headers the engine's threads need.
+WEB_PORT ?= 8960
+web-serve: web
+	python3 tools/web-serve.py build-web $(WEB_PORT)
+
+# The page and the worker in headless Chromium (Debian's, driven by npm's
+# playwright-core), the worker against the native engine; screenshots in
+# build-web/screenshots/.
+web-test:
+	tools/install-deps.sh --web
+	$(MAKE) build web
+	cd web/test && npm ci --no-audit --no-fund --loglevel=error
+	cd web/test && node --test --test-concurrency=1 *.test.js
+
+# Nodes per second of the web build in Chromium against the native build's,
+# in the same run (best of three each); run it on an otherwise idle machine.
+web-speed: web-test
+	cd web/test && QUILL_WEB_SPEED=1 node --test --test-name-pattern=speed worker.test.js
+
 clean:
-	rm -rf build build-asan build-tsan build-windows build-fuzz build-pgo
+	rm -rf build build-asan build-tsan build-windows build-fuzz build-pgo build-web

@@ -4,6 +4,8 @@
 #   tools/install-deps.sh --windows  also MinGW-w64 (posix threads) and Wine
 #   tools/install-deps.sh --fuzz     also clang and its libFuzzer runtime
 #   tools/install-deps.sh --format   also clang-format (make format)
+#   tools/install-deps.sh --web      also emscripten (make web), Node with npm and
+#                                    chromium (make web-test drives it headless)
 # On Debian as root it installs with apt-get; otherwise it names the one
 # command to run and fails when something is missing.
 set -euo pipefail
@@ -30,8 +32,15 @@ for group in "$@"; do
     --format)
       command -v clang-format >/dev/null || extra+=(clang-format)
       ;;
+    --web)
+      command -v emcc >/dev/null || extra+=(emscripten)
+      command -v node >/dev/null || extra+=(nodejs)
+      command -v npm >/dev/null || extra+=(npm)
+      command -v chromium >/dev/null || extra+=(chromium)
+      command -v python3 >/dev/null || extra+=(python3)
+      ;;
     *)
-      echo "usage: $0 [--windows] [--fuzz] [--format]" >&2
+      echo "usage: $0 [--windows] [--fuzz] [--format] [--web]" >&2
       exit 2
       ;;
   esac

@@ -21,6 +21,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include <algorithm>
+#include <string>
+#endif
 
 void SetEvent(Event& e) {
     {
@@ -133,6 +139,37 @@ void RunWithOutputMuted(void (*work)()) {
     RestoreDescriptor(1, out);
 }
 
+#ifdef __EMSCRIPTEN__
+// In a browser there is no standard input: the page posts each UCI line to
+// the Web Worker, whose own thread hands it over here, and the input thread
+// takes it byte by byte as it would from a pipe. Input never ends there.
+namespace {
+std::mutex WebInputLock;
+std::condition_variable WebInputArrived;
+std::string WebInput;
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void QuillInputLine(const char* line) {
+    {
+        std::lock_guard<std::mutex> guard(WebInputLock);
+        WebInput += line;
+        WebInput += '\n';
+    }
+    WebInputArrived.notify_one();
+}
+
+int ReadStdinByte() {
+    if (InputPos == InputFill) {
+        std::unique_lock<std::mutex> guard(WebInputLock);
+        WebInputArrived.wait(guard, [] { return !WebInput.empty(); });
+        InputFill = std::min(WebInput.size(), sizeof InputBuffer);
+        WebInput.copy(InputBuffer, InputFill);
+        WebInput.erase(0, InputFill);
+        InputPos = 0;
+    }
+    return static_cast<unsigned char>(InputBuffer[InputPos++]);
+}
+#else
 int ReadStdinByte() {
     if (InputPos == InputFill) {
 #ifdef _WIN32
@@ -151,8 +188,19 @@ int ReadStdinByte() {
     }
     return static_cast<unsigned char>(InputBuffer[InputPos++]);
 }
+#endif
+
+#ifdef __EMSCRIPTEN__
+// Each thread is a worker with a clock of its own origin; the origin's
+// absolute time added to it gives one clock that all threads share.
+EM_JS(double, SharedClockMilliseconds, (), { return performance.timeOrigin + performance.now(); });
+#endif
 
 double MonotonicMilliseconds() {
+#ifdef __EMSCRIPTEN__
+    return SharedClockMilliseconds();
+#else
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+#endif
 }

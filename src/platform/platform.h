@@ -31,5 +31,10 @@ void RunWithOutputMuted(void (*work)());
 // Next byte of standard input, or -1 at its end or on a read error. Reads
 // through a buffer of 4097 bytes.
 int ReadStdinByte();
+#ifdef __EMSCRIPTEN__
+// The WebAssembly build's standard input: the worker script calls this with
+// each line the page posts; ReadStdinByte hands the lines out in order.
+extern "C" void QuillInputLine(const char* line);
+#endif
 // Milliseconds on a monotonic clock (arbitrary origin).
 double MonotonicMilliseconds();

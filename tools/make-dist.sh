@@ -8,7 +8,8 @@
 #   tools/make-dist.sh LINUX_BUILD WINDOWS_BUILD [OUT]
 # The version is CMake's project version, read from the Linux build's cache.
 # It refuses builds without the tablebases or with a library dependency
-# beyond the C library, libm and the loader (Linux) or Windows' own DLLs.
+# beyond the C library (2.34 or older), libm and the loader (Linux) or
+# Windows' own DLLs.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -26,6 +27,9 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
 "$linux/quill" --version | grep -q 'Syzygy tablebases built in' || fail "$linux/quill is built without the tablebases"
 others="$(ldd "$linux/quill" | awk '{print $1}' | grep -v -E '^(linux-vdso\.so\.1|libc\.so\.6|libm\.so\.6|/lib64/ld-linux-x86-64\.so\.2)$' || true)"
 [ -z "$others" ] || fail "$linux/quill links dynamically: $others"
+# ...and no glibc newer than 2.34 (2021): the newest symbol version it asks for.
+glibc="$(objdump -T "$linux/quill" | grep -o 'GLIBC_[0-9.]*' | sort -uV | tail -n 1)"
+[ "$(printf '%s\n' "$glibc" GLIBC_2.34 | sort -V | tail -n 1)" = GLIBC_2.34 ] || fail "$linux/quill needs $glibc"
 
 # quill.exe: the tablebase source compiled in, and only DLLs Windows ships.
 [ -f "$windows/fathom-src/src/tbprobe.c" ] || fail "$windows/quill.exe is built without the tablebases"

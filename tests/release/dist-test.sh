@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make dist: both archives unpack to one folder with the binary and the
-# documents; the Linux binary links only the C library, libm and the loader,
-# has the tablebases and searches the bench signature of the newest Bench
+# documents; the Linux binary links only the C library (2.34 or older), libm
+# and the loader, unwinds exceptions with the runtime linked into it, has
+# the tablebases and searches the bench signature of the newest Bench
 # line; quill.exe runs under Wine with the tablebases and the node count of
 # the Linux binary; SHA256SUMS matches.
 set -euo pipefail
@@ -36,6 +37,13 @@ grep -q 'GNU GENERAL PUBLIC LICENSE' "$tmp/$linux/LICENSE" || fail "LICENSE is n
 quill="$tmp/$linux/quill"
 libs="$(ldd "$quill" | awk '{print $1}' | grep -v '^linux-vdso' | LC_ALL=C sort | tr '\n' ' ')"
 [ "$libs" = "/lib64/ld-linux-x86-64.so.2 libc.so.6 libm.so.6 " ] || fail "ldd $linux/quill shows: $libs"
+glibc="$(objdump -T "$quill" | grep -o 'GLIBC_[0-9.]*' | sort -uV | tail -n 1)"
+[ "$(printf '%s\n' "$glibc" GLIBC_2.34 | sort -V | tail -n 1)" = GLIBC_2.34 ] || fail "$linux/quill needs $glibc"
+# The C++ runtime inside unwinds exceptions: threads that cannot be created
+# in a small address space are reported, and the engine goes on.
+threads="$(cd "$tmp" && ulimit -v 300000 && printf 'setoption name Threads value 256\nisready\nquit\n' | "$quill")" ||
+  fail "the engine failed when threads could not be created: $threads"
+[[ "$threads" == *"info string could not start search thread "*"readyok" ]] || fail "threads without memory: $threads"
 "$quill" --version | grep -qx "Quill $version (g++ [^,]*, Syzygy tablebases built in)" ||
   fail "--version says: $("$quill" --version)"
 # The full bench against the newest Bench line of the history.

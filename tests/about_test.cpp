@@ -6,15 +6,17 @@
 
 #include "engine_process.h"
 #include "search/tablebase.h"
+#include "uci/version.h"
 
 TEST(About, VersionLineAndHelpText) {
     EngineProcess version({"--version"});
     EXPECT_EQ(version.Wait(10000), 0);
     version.Fill(100);
     const std::string tables = TablebasesBuiltIn() ? "built in" : "not built in";
-    EXPECT_TRUE(std::regex_match(version.AllOutput,
-                                 std::regex("Quill 0\\.7\\.1 \\((g\\+\\+|clang) [0-9][^,\\n]*[^ ], Syzygy tablebases " +
-                                            tables + "\\)\\n")))
+    EXPECT_TRUE(
+        std::regex_match(version.AllOutput,
+                         std::regex("Quill " QUILL_VERSION " \\((g\\+\\+|clang) [0-9][^,\\n]*[^ ], Syzygy tablebases " +
+                                    tables + "\\)\\n")))
         << version.AllOutput;
     EXPECT_EQ(version.ReadFile("Log.Txt"), "");
 

@@ -10,8 +10,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 fail() { echo "build-contract-test: FAIL: $*" >&2; exit 1; }
 
+# Without a Bench line in the history (a shallow clone, say) the runs must
+# still agree, across both compilers, with the first count read.
 expected="$(git -C "$root" log -1 --format=%B --grep='^Bench: *[0-9][0-9]*$' | sed -n 's/^Bench: *\([0-9][0-9]*\)$/\1/p' | tail -n 1)"
-[ -n "$expected" ] || fail "no 'Bench: N' line in the history of $root"
+[ -n "$expected" ] || echo "build-contract-test: no 'Bench: N' line in the history; the runs are compared with each other"
 
 # The last figure matching the client's pattern for WORD (NODES or NPS):
 # lines from the last up, the first match on a line.
@@ -44,6 +46,7 @@ for cxx in g++ clang++; do
     out="$tmp/$run-$cxx/out"
     nodes="$(last_figure "$out" NODES)"
     nps="$(last_figure "$out" NPS)"
+    [ -n "$expected" ] || expected="$nodes"
     [ "$nodes" = "$expected" ] || fail "CXX=$cxx $run: the client reads $nodes nodes, the newest Bench line says $expected"
     [ -n "$nps" ] && [ "$nps" -gt 0 ] || fail "CXX=$cxx $run: the client reads no speed: $(tail -n 3 "$out")"
     echo "build-contract-test: CXX=$cxx $run: $nodes nodes, $nps nps"

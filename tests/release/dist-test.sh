@@ -53,8 +53,12 @@ signature=0
 [ "$signature" -eq 0 ] || [ "$signature" -eq 77 ] || fail "the archived binary's bench signature"
 native3="$(cd "$tmp" && "$quill" bench 3 | sed -n 's/^Nodes searched: //p')"
 
-# quill.exe under Wine, in the prefix of make windows-test (made once).
+# quill.exe: only DLLs every Windows has, and its version resource kept.
 exe="$tmp/$windows/quill.exe"
+dlls="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^.*DLL Name: //p' | LC_ALL=C sort | tr '\n' ' ')"
+[ "$dlls" = "KERNEL32.dll msvcrt.dll " ] || fail "quill.exe imports: $dlls"
+x86_64-w64-mingw32-objdump -h "$exe" | grep -q ' \.rsrc ' || fail "quill.exe has no resource section"
+# quill.exe under Wine, in the prefix of make windows-test (made once).
 export WINEPREFIX="$root/build-windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot --init >/dev/null 2>&1

@@ -6,7 +6,7 @@ CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 # off by default, so that a newer compiler's new warnings stop nobody.
 WERROR ?= OFF
 
-.PHONY: all build run engine-deps deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test \
+.PHONY: all build run engine engine-deps deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test \
 	dist-build dist deb install uninstall release-test
 
 # EXE=path (the convention of distributed testing clients such as OpenBench,
@@ -37,6 +37,12 @@ build: engine-deps
 
 run: build
 	./build/quill
+
+# The engine alone (build/quill, build/quill.6), for make install: it
+# installs no dependency (make install often runs under sudo).
+engine:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build -j $(JOBS) --target quill
 
 # What the tests need (GoogleTest): installed on Debian when run as root,
 # otherwise the command to install it is printed.
@@ -131,7 +137,7 @@ BINDIR ?= $(PREFIX)/bin
 MANDIR ?= $(PREFIX)/share/man
 DOCDIR ?= $(PREFIX)/share/doc/quill
 INSTALL_DIRS = DESTDIR="$(DESTDIR)" BINDIR="$(BINDIR)" MANDIR="$(MANDIR)" DOCDIR="$(DOCDIR)"
-install: build
+install: engine
 	$(INSTALL_DIRS) tools/install.sh install build
 
 uninstall:

@@ -6,25 +6,44 @@ CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 # off by default, so that a newer compiler's new warnings stop nobody.
 WERROR ?= OFF
 
-.PHONY: all build run deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test web web-serve web-test web-speed
+.PHONY: all build run engine engine-deps deps test bench eval-bench format pgo sanitize tsan fuzz clean windows windows-test \
+	dist-build dist deb install uninstall release-test \
+	web web-serve web-test web-speed
 
-# EXE=path (the convention of distributed testing clients): the default
-# target builds the engine and copies it to that path.
+# EXE=path (the convention of distributed testing clients such as OpenBench,
+# which run `make -j EXE=<name> CXX=<compiler>` in a fresh clone): the
+# default target builds the engine with that compiler and copies it to that
+# path. It installs nothing on the machine.
 ifdef EXE
+ifneq ($(filter command line environment,$(origin CXX)),)
+EXE_COMPILER = -DCMAKE_CXX_COMPILER=$(CXX)
+endif
 all:
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $(EXE_COMPILER) >/dev/null
 	cmake --build build -j $(JOBS) --target quill
 	cp build/quill $(EXE)
 else
 all: build
 endif
 
-build:
+# What the engine needs (compiler, CMake, Fathom for the Syzygy tables):
+# installed on Debian when run as root; otherwise missing Fathom is said once,
+# with the command to install it, and the engine is built without the tables.
+engine-deps:
+	@tools/install-deps.sh --engine
+
+build: engine-deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build -j $(JOBS)
 
 run: build
 	./build/quill
+
+# The engine alone (build/quill, build/quill.6), for make install: it
+# installs no dependency (make install often runs under sudo).
+engine:
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build -j $(JOBS) --target quill
 
 # What the tests need (GoogleTest): installed on Debian when run as root,
 # otherwise the command to install it is printed.
@@ -127,5 +146,43 @@ web-test:
 web-speed: web-test
 	cd web/test && QUILL_WEB_SPEED=1 node --test --test-name-pattern=speed worker.test.js
 
+# Release archives in dist/ (see tools/make-dist.sh): the Linux binary from
+# build-dist, with the C++ runtime and Fathom (compiled from Debian's source
+# package) linked in, and quill.exe from the Windows build.
+dist-build:
+	cmake -S . -B build-dist -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF \
+	  -DQUILL_STATIC_RUNTIME=ON -DQUILL_FATHOM_FROM_SOURCE=ON >/dev/null
+	cmake --build build-dist -j $(JOBS) --target quill
+
+dist: dist-build windows
+	tools/make-dist.sh build-dist build-windows dist
+
+# The Debian package dist/quill_VERSION_ARCH.deb (see tools/make-deb.sh).
+deb: dist-build
+	tools/make-deb.sh build-dist dist
+
+# make install [PREFIX=/usr/local] [DESTDIR=staging folder]: the engine, its
+# manual page and the README (tools/install.sh); make uninstall removes them,
+# and the folders the installation created.
+PREFIX ?= /usr/local
+BINDIR ?= $(PREFIX)/bin
+MANDIR ?= $(PREFIX)/share/man
+DOCDIR ?= $(PREFIX)/share/doc/quill
+INSTALL_DIRS = DESTDIR="$(DESTDIR)" BINDIR="$(BINDIR)" MANDIR="$(MANDIR)" DOCDIR="$(DOCDIR)"
+install: engine
+	$(INSTALL_DIRS) tools/install.sh install build
+
+uninstall:
+	$(INSTALL_DIRS) tools/install.sh uninstall
+
+# The release checks: the archives, install and uninstall, the Debian
+# package, and the build contract of distributed testing clients on a fresh
+# clone (tests/release/).
+release-test:
+	tests/release/dist-test.sh
+	tests/release/install-test.sh
+	tests/release/deb-test.sh
+	tests/release/build-contract-test.sh
+
 clean:
-	rm -rf build build-asan build-tsan build-windows build-fuzz build-pgo build-web
+	rm -rf build build-asan build-tsan build-windows build-fuzz build-pgo build-web build-dist dist

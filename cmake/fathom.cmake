@@ -1,11 +1,14 @@
 # The Fathom library for the Syzygy tables, as the target quill_fathom (not
 # defined when it cannot be had).
 # - Linux and the like: Debian's package libfathom-dev (tbprobe.h, libfathom).
-# - Windows (MinGW-w64): the library's source from Debian's source package
-#   "fathom", fetched into the build folder by tools/fetch-fathom-source.sh
-#   (or named with -DQUILL_FATHOM_SOURCE=<folder holding tbprobe.c>) and
-#   compiled here as Debian compiles it. Nothing of it enters the repository.
-if(WIN32)
+# - Windows (MinGW-w64), and the release builds that ask for it with
+#   -DQUILL_FATHOM_FROM_SOURCE=ON (one binary with nothing to install beside
+#   it): the library's source from Debian's source package "fathom", fetched
+#   into the build folder by tools/fetch-fathom-source.sh (or named with
+#   -DQUILL_FATHOM_SOURCE=<folder holding tbprobe.c>) and compiled here as
+#   Debian compiles it, statically. Nothing of it enters the repository.
+option(QUILL_FATHOM_FROM_SOURCE "Compile Fathom from Debian's source package into the engine" OFF)
+if(WIN32 OR QUILL_FATHOM_FROM_SOURCE)
   set(QUILL_FATHOM_SOURCE "${CMAKE_BINARY_DIR}/fathom-src/src" CACHE PATH "Folder with Fathom's tbprobe.c")
   if(NOT EXISTS "${QUILL_FATHOM_SOURCE}/tbprobe.c")
     execute_process(COMMAND ${CMAKE_SOURCE_DIR}/tools/fetch-fathom-source.sh "${CMAKE_BINARY_DIR}/fathom-src"

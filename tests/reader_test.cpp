@@ -134,6 +134,12 @@ TEST(Reader, SmallClocksAreBoundedByTheHardLimit) {
 TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     SearchThread& st = *ThreadSearch;
     ResetControlState();
+    // The clock is read once every ClockCheckNodes nodes: each check below
+    // comes that many nodes after the one before, unless it says otherwise.
+    const auto checkLater = [&st](uint64_t nodes = ClockCheckNodes) {
+        st.NodeCount += nodes;
+        return DeadlineCheck();
+    };
     SearchState.store(0);
     st.IterationDepth = 5;
     SearchStartTime = CurrentTime() - 100 / MillisecondsPerDay;
@@ -141,25 +147,30 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     SearchDeadline = SearchStartTime + TimeBudget;
     HardDeadline = SearchStartTime + 1000 / MillisecondsPerDay;
     // No root move yet: the passed deadline does not stop the search.
-    EXPECT_FALSE(DeadlineCheck());
+    EXPECT_FALSE(checkLater());
     EXPECT_EQ(SearchState.load(), 0);
-    // With a root move: the first overrun extends to twice the budget...
+    // With a root move, but fewer nodes than the cadence after the last
+    // read: the clock is not read, the passed deadline not yet seen.
     st.RootMoveReady.store(1);
-    EXPECT_FALSE(DeadlineCheck());
+    EXPECT_FALSE(checkLater(ClockCheckNodes - 1));
+    EXPECT_EQ(SearchState.load(), 0);
+    // One node later it is: the first overrun extends to twice the budget...
+    EXPECT_FALSE(checkLater(1));
     EXPECT_EQ(SearchState.load(), 1);
     EXPECT_NEAR((SearchDeadline - SearchStartTime) * MillisecondsPerDay, 100.0, 1e-6);
-    // ...and the second unwinds.
-    EXPECT_TRUE(DeadlineCheck());
+    // ...and the second unwinds; "stop" is seen at once, between clock reads.
+    EXPECT_TRUE(checkLater());
     EXPECT_EQ(SearchState.load(), 2);
+    EXPECT_TRUE(checkLater(1));
     // Depth 3 and below are never cut by the budget...
     SearchState.store(0);
     st.IterationDepth = 3;
-    EXPECT_FALSE(DeadlineCheck());
+    EXPECT_FALSE(checkLater());
     EXPECT_EQ(SearchState.load(), 0);
     // ...but they are by the end of the clock.
     const double hard = HardDeadline;
     HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
-    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_TRUE(checkLater());
     EXPECT_EQ(SearchState.load(), 2);
     HardDeadline = hard;
     SearchState.store(0);
@@ -167,7 +178,11 @@ TEST(Reader, DeadlineCheckStagesAndTheHardLimit) {
     st.IterationDepth = 4;
     st.RootMoveReady.store(0);
     HardDeadline = CurrentTime() - 1 / MillisecondsPerDay;
-    EXPECT_TRUE(DeadlineCheck());
+    EXPECT_TRUE(checkLater());
     EXPECT_EQ(SearchState.load(), 2);
+    // A new search counts from 0 again: its first check reads the clock.
+    SearchState.store(0);
+    st.NodeCount = 1;
+    EXPECT_TRUE(DeadlineCheck());
     ResetControlState();
 }

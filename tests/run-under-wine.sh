@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests that start the engine against the Windows build under Wine:
 # the protocol and search-protocol tests, the perft and bench command-line
-# modes (the same node count as on Linux) and the checks of the
+# modes (the same node count as on Linux), --version and --help, and the checks of the
 # executable (version resource, imported DLLs).
 # Usage: tests/run-under-wine.sh QUILL_EXE TEST_BUILD_DIR [CTEST ARGS...]
 set -euo pipefail
@@ -34,4 +34,4 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 
 cd "$build"
 QUILL_ENGINE_WRAPPER=wine QUILL_ENGINE_BINARY="$exe" ctest "$@" \
-  -R '^(Protocol|ProtocolSearch|SearchDeterminism|SearchMates|TablebaseProtocol|WindowsBuild)\.|^(Perft|DriverBench)\.Command'
+  -R '^(About|Protocol|ProtocolSearch|SearchDeterminism|SearchMates|TablebaseProtocol|WindowsBuild)\.|^(Perft|DriverBench)\.Command'

@@ -24,6 +24,9 @@ constexpr int64_t MovesToShare = 40;
 constexpr double MinimumSafetyMs = 30;
 constexpr double SafetyShare = 20;
 
+// The main thread's node count at its last clock read.
+uint64_t ClockReadAtNodes = 0;
+
 // The limits of the last "go ponder" line, for its "ponderhit".
 GoLimits PonderedGo;
 Side PonderedSide = White;
@@ -116,15 +119,35 @@ void StartPonderedClock() {
     Pondering = false;
 }
 
+namespace {
+
+// Whether the main thread reads the clock at this check: every
+// ClockCheckNodes nodes, and at the first check of a new search (its count,
+// started again from 0, is then below that of the last read).
+bool ClockReadDue(const SearchThread& st) {
+    const uint64_t nodes = st.NodeCount.load(std::memory_order_relaxed);
+    if (nodes >= ClockReadAtNodes && nodes - ClockReadAtNodes < ClockCheckNodes) return false;
+    ClockReadAtNodes = nodes;
+    return true;
+}
+
+// Whether the clock's hard limit has passed (read only when the clock is due).
+bool PastHardDeadline(bool clockDue) {
+    return clockDue && HardDeadline.load() != Never && CurrentTime() > HardDeadline;
+}
+
+}  // namespace
+
 bool DeadlineCheck() {
     SearchThread& st = *ThreadSearch;
     // A helper unwinds when the main search thread stops; the clock is the main thread's.
     if (st.Index != 0) return SearchIsStopped();
+    const bool clockDue = ClockReadDue(st);
     if (st.IterationDepth < BudgetCheckFromDepth) {
         // The shallow iterations are not cut by the budget, but not even
         // they run past the clock's hard limit: on a slow or busy machine a
         // shallow move is better than a lost game.
-        if (HardDeadline.load() == Never || CurrentTime() <= HardDeadline) return false;
+        if (!PastHardDeadline(clockDue)) return false;
         SearchState.store(SearchStopped);
         return true;
     }
@@ -132,7 +155,7 @@ bool DeadlineCheck() {
         // Before this search has a move of its own it normally goes on, but
         // never past the end of the clock: the driver then plays the table's
         // move or the first legal one rather than lose on time.
-        if (HardDeadline.load() == Never || CurrentTime() <= HardDeadline) return false;
+        if (!PastHardDeadline(clockDue)) return false;
         SearchState.store(SearchStopped);
         return true;
     }
@@ -140,7 +163,7 @@ bool DeadlineCheck() {
         SearchState.store(SearchStopped);
         return true;
     }
-    if (CurrentTime() <= SearchDeadline) return SearchIsStopped();
+    if (!clockDue || CurrentTime() <= SearchDeadline) return SearchIsStopped();
     if (FixedMoveTime) {
         SearchState.store(SearchStopped);
         return true;

@@ -46,5 +46,12 @@ void AllocateTime(const GoLimits& go);
 // "ponderhit": the clock of the pondered "go" line starts now.
 void StartPonderedClock();
 
+// The deadline check reads the clock once every ClockCheckNodes nodes of the
+// main thread, not at every check: at two million nodes a second that is
+// about every half millisecond, far inside the clock's safety margin, and
+// the clock read no longer costs at every node. The node limit, "stop" and
+// "quit" are still seen at every check.
+constexpr uint64_t ClockCheckNodes = 1024;
+
 // The deadline check of the searches: true when the search must unwind.
 bool DeadlineCheck();

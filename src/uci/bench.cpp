@@ -138,7 +138,10 @@ int BenchCommand(int argc, char** argv) {
     std::printf("Time (ms): %.0f\n", ms);
     std::printf("Nodes searched: %llu\n", static_cast<unsigned long long>(result.Nodes));
     if (threads > 0) std::printf("Main thread nodes: %llu\n", static_cast<unsigned long long>(result.MainNodes));
-    std::printf("Nodes/second: %llu\n",
-                static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms));
+    const auto nps = static_cast<unsigned long long>(static_cast<double>(result.Nodes) * 1000.0 / ms);
+    std::printf("Nodes/second: %llu\n", nps);
+    // Both figures once more in the "N nodes", "N nps" form that distributed
+    // testing clients (OpenBench) read from the last lines of the output.
+    std::printf("Total: %llu nodes %llu nps\n", static_cast<unsigned long long>(result.Nodes), nps);
     return 0;
 }

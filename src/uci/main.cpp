@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "uci/about.h"
 #include "uci/bench.h"
 #include "uci/eval_command.h"
 #include "uci/perft.h"
@@ -14,5 +15,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "perft") == 0) return PerftCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "eval") == 0) return EvalCommand(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "bench") == 0) return BenchCommand(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) return VersionCommand();
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) return HelpCommand();
     return RunEngine();
 }

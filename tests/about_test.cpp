@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "engine_process.h"
-#include "search/tablebase.h"
+#include "tablebase/tablebase.h"
 #include "uci/version.h"
 
 TEST(About, VersionLineAndHelpText) {

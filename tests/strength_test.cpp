@@ -52,17 +52,17 @@ const char* const GamePositions[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
 };
 
-// The move played in a position as after "go depth 8", at a rating when elo
+// The move played in a position as after "go depth D", at a rating when elo
 // is given (the level's node budget and choice apply, from a fixed seed),
 // else at full strength.
-std::string PlayAtLevel(const char* fen, int elo, uint64_t seed) {
+std::string PlayAtLevel(const char* fen, int elo, uint64_t seed, int depth = 8) {
     SearchThread& st = *ThreadSearch;
     FreshSearch(fen);
     LimitStrength = elo > 0;
     StrengthElo = elo > 0 ? elo : DefaultStrengthElo;
     GoLimits go;
     go.HasDepth = true;
-    go.Depth = 8;
+    go.Depth = depth;
     AllocateTime(go);
     SeedStrengthRandom(seed);
     SearchState.store(SearchRunning);
@@ -105,17 +105,20 @@ TEST(Strength, TheLowestLevelPlaysLegalMovesAndWorseOnesMoreOftenThanAHigherLeve
     // move more often. The weakest level must also leave it in a fair share
     // of positions, or it would not be weaker.
     int weakWorse = 0, middleWorse = 0, positions = 0;
+    // The full engine's move, at a depth the middle level's budget reaches.
+    std::vector<std::string> full;
+    for (const char* fen : GamePositions) full.push_back(PlayAtLevel(fen, 0, 0, 6));
     uint64_t seed = 0;
     for (int round = 0; round < 2; ++round) {
-        for (const char* fen : GamePositions) {
+        for (std::size_t k = 0; k < full.size(); ++k) {
+            const char* fen = GamePositions[k];
             ++seed;  // each position its own draw, the same for both levels
-            const std::string full = PlayAtLevel(fen, 0, seed);
             const std::string weak = PlayAtLevel(fen, MinStrengthElo, seed);
             EXPECT_TRUE(IsLegalIn(fen, weak)) << fen << " " << weak;
             const std::string middle = PlayAtLevel(fen, 1500, seed);
             EXPECT_TRUE(IsLegalIn(fen, middle)) << fen << " " << middle;
-            weakWorse += weak == full ? 0 : 1;
-            middleWorse += middle == full ? 0 : 1;
+            weakWorse += weak == full[k] ? 0 : 1;
+            middleWorse += middle == full[k] ? 0 : 1;
             ++positions;
         }
     }

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "search/tablebase.h"
+#include "tablebase/tablebase.h"
 #include "uci/version.h"
 
 namespace {

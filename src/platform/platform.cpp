@@ -158,37 +158,45 @@ extern "C" EMSCRIPTEN_KEEPALIVE void QuillInputLine(const char* line) {
     WebInputArrived.notify_one();
 }
 
-int ReadStdinByte() {
-    if (InputPos == InputFill) {
-        std::unique_lock<std::mutex> guard(WebInputLock);
-        WebInputArrived.wait(guard, [] { return !WebInput.empty(); });
-        InputFill = std::min(WebInput.size(), sizeof InputBuffer);
-        WebInput.copy(InputBuffer, InputFill);
-        WebInput.erase(0, InputFill);
-        InputPos = 0;
-    }
-    return static_cast<unsigned char>(InputBuffer[InputPos++]);
+namespace {
+// Takes what the page has posted, waiting for it: at least one byte.
+std::size_t ReadInputChunk() {
+    std::unique_lock<std::mutex> guard(WebInputLock);
+    WebInputArrived.wait(guard, [] { return !WebInput.empty(); });
+    const std::size_t n = std::min(WebInput.size(), sizeof InputBuffer);
+    WebInput.copy(InputBuffer, n);
+    WebInput.erase(0, n);
+    return n;
 }
+}  // namespace
 #else
-int ReadStdinByte() {
-    if (InputPos == InputFill) {
+namespace {
+// One read of standard input into the buffer: the bytes read, 0 at its end
+// or on a read error.
+std::size_t ReadInputChunk() {
 #ifdef _WIN32
-        DWORD n = 0;
-        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), InputBuffer, sizeof InputBuffer, &n, nullptr) || n == 0)
-            return -1;
+    DWORD n = 0;
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), InputBuffer, sizeof InputBuffer, &n, nullptr)) return 0;
+    return n;
 #else
-        ssize_t n;
-        do {
-            n = read(0, InputBuffer, sizeof InputBuffer);
-        } while (n < 0 && errno == EINTR);
-        if (n <= 0) return -1;
+    ssize_t n;
+    do {
+        n = read(0, InputBuffer, sizeof InputBuffer);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
 #endif
-        InputFill = static_cast<std::size_t>(n);
+}
+}  // namespace
+#endif
+
+int ReadStdinByte() {
+    if (InputPos == InputFill) {
+        InputFill = ReadInputChunk();
         InputPos = 0;
+        if (InputFill == 0) return -1;
     }
     return static_cast<unsigned char>(InputBuffer[InputPos++]);
 }
-#endif
 
 #ifdef __EMSCRIPTEN__
 // Each thread is a worker with a clock of its own origin; the origin's

@@ -151,13 +151,15 @@ int SearchRootLines(int previousScore) {
 int PlayChosenRootLine(const StrengthLevel& level, int score) {
     SearchThread& st = *ThreadSearch;
     if (PreviousCount == 0) return score;
-    int scores[MaxLines];
-    for (int k = 0; k < PreviousCount; ++k) scores[k] = PreviousLines[k].Score;
     // A proven mate for either side is not given away by the choice, and a
     // line that is mated lies beyond every margin: it is never chosen.
-    const bool mate = scores[0] > MateBound || scores[0] < -MateBound;
-    for (int k = 1; k < PreviousCount; ++k)
-        if (scores[k] < -MateBound) scores[k] = scores[0] - level.MarginCp - 1;
+    const int best = PreviousLines[0].Score;
+    const bool mate = best > MateBound || best < -MateBound;
+    int scores[MaxLines] = {};
+    for (int k = 0; k < PreviousCount; ++k) {
+        const int lineScore = PreviousLines[k].Score;
+        scores[k] = lineScore < -MateBound ? best - level.MarginCp - 1 : lineScore;
+    }
     const int chosen = mate ? 0 : ChooseRootLine(scores, PreviousCount, level);
     std::memcpy(st.PvTable[0], PreviousLines[chosen].Moves, sizeof st.PvTable[0]);
     // The line shown with the answer names the depth the choice was made at.

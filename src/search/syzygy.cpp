@@ -49,7 +49,9 @@ void SortKept(int result) {
 bool TablebaseDecidesNode(int ply, int limit, bool threatChild, int& score) {
     SearchThread& st = *ThreadSearch;
     int wdl;
-    if (ply < 1 || threatChild || limit - ply < TablebaseProbeDepth || !ProbeTablebaseWdl(ply, wdl)) return false;
+    if (TablebaseReach == 0 || ply < 1 || threatChild || limit - ply < TablebaseProbeDepth ||
+        !ProbeTablebaseWdl(ply, wdl))
+        return false;
     CountNodes(st, 1);
     if (st.SelDepth < ply) st.SelDepth = ply;
     score = wdl == 2 ? TablebaseWinScore - ply : wdl == -2 ? ply - TablebaseWinScore : 0;

@@ -1,5 +1,6 @@
-// The engine's side of the Syzygy tables: the folder list, the probes of the
-// search and of the root, and the scores they give. The probing itself is
+// The engine's side of the Syzygy tables: the folder list, the probe of a
+// position's result and of every root move's result and distance to zeroing
+// (the search's use of them is search/syzygy.cpp). The probing itself is
 // Fathom's (a 2019 snapshot in Debian). This wrapper guards against what
 // that snapshot gets wrong:
 // - its library is built without locks (TB_NO_THREADS), and it maps tables
